@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The program's run-time texts, looked up by identifier in the active
+// language at the moment they are shown. Language 1 is Polish, 2 English.
+// Lookups may come from any thread; only the language switch (GUI thread)
+// changes the active language.
+
+constexpr int LanguageCount = 2;
+
+// Case-insensitive identifier; the Polish text when the active language has
+// none; the empty text for an unknown identifier.
+QString GetTextOrDefault(const QString &id);
+QString GetTextOrDefault(const QString &id, int language);
+
+int ActiveLanguage();
+void SetActiveLanguage(int language); // 1..LanguageCount, checked by the caller

@@ -1,0 +1,7 @@
+#include "sensorcalibrationwindow.h"
+
+SensorCalibrationWindow::SensorCalibrationWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FormCalib"));
+    setWindowTitle(QStringLiteral("FormCalib"));
+}

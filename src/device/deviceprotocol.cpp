@@ -1,0 +1,111 @@
+#include "deviceprotocol.h"
+
+#include "devicelink.h"
+#include "messagetable.h"
+#include "protocolcodes.h"
+#include "reportpayload.h"
+
+#include <optional>
+
+namespace {
+
+struct Acknowledgement {
+    quint8 code;
+    const char *messageId;
+    std::optional<quint8> followUp;
+};
+
+constexpr Acknowledgement Acknowledgements[] = {
+    {Code::WriteSensorSettings, "IDS_48", Code::ReadSensorSettings},
+    {Code::WriteIoSettings, "IDS_47", Code::ReadIoSettings},
+    {Code::TareSum, "IDS_49", std::nullopt},
+    {Code::ResetMinMax, "IDS_50", std::nullopt},
+    {Code::FactorySensorSettings, "IDS_52", Code::ReadSensorSettings},
+    {Code::FactoryIoSettings, "IDS_51", Code::ReadIoSettings},
+};
+
+const Acknowledgement *findAcknowledgement(quint8 code)
+{
+    for (const Acknowledgement &ack : Acknowledgements)
+        if (ack.code == code)
+            return &ack;
+    return nullptr;
+}
+
+} // namespace
+
+DeviceProtocol::DeviceProtocol(DeviceLink *link, QObject *parent)
+    : QObject(parent), m_link(link),
+      m_pollTimer(PollInterval, [this] { ZylTimer_ReadDataTimer(); })
+{
+    connect(m_link, &DeviceLink::deviceReport, this, &DeviceProtocol::OnDeviceReport);
+    connect(m_link, &DeviceLink::connectedShown, this, [this] { SendCommand(Code::DeviceInfo); });
+    connect(m_link, &DeviceLink::connectionLostShown, this, [this] { setPollEnabled(false); });
+}
+
+DeviceProtocol::~DeviceProtocol()
+{
+    setPollEnabled(false);
+}
+
+void DeviceProtocol::setPollEnabled(bool enabled)
+{
+    m_pollTimer.setEnabled(enabled);
+}
+
+bool DeviceProtocol::isPollEnabled() const
+{
+    return m_pollTimer.isEnabled();
+}
+
+void DeviceProtocol::SendCommand(quint8 code)
+{
+    setPollEnabled(false);
+    SendCommandReport(QByteArray(1, char(code)));
+}
+
+void DeviceProtocol::SendCommandReport(const QByteArray &payload)
+{
+    m_link->writeCommandReport(payload);
+}
+
+void DeviceProtocol::ZylTimer_ReadDataTimer()
+{
+    SendCommandReport(QByteArray(1, char(Code::Poll)));
+}
+
+void DeviceProtocol::OnDeviceReport(quint8 /*reportId*/, const QByteArray &payload)
+{
+    if (payload.isEmpty()) // a bare report ID carries no code to dispatch
+        return;
+    const QByteArray data = paddedPayload(payload);
+    const quint8 code = quint8(data[0]);
+    switch (code) {
+    case Code::Poll:
+        m_liveValues = LiveValues::decode(data);
+        emit frameStored();
+        return; // a frame never changes the poll timer
+    case Code::DeviceInfo:
+        m_deviceInfo = DeviceInfoReport::decode(data);
+        emit identified(identityText(m_deviceInfo));
+        SendCommand(Code::ReadSensorSettings);
+        break;
+    case Code::ReadSensorSettings:
+        emit sensorSettingsReceived(TensSettings::decode(data));
+        SendCommand(Code::ReadIoSettings);
+        break;
+    case Code::ReadIoSettings:
+        emit ioSettingsReceived(OtherSettings::decodeReport(data));
+        break;
+    default:
+        if (const Acknowledgement *ack = findAcknowledgement(code)) {
+            emit statusMessage(GetTextOrDefault(QString::fromLatin1(ack->messageId)));
+            if (code == Code::WriteSensorSettings)
+                emit sensorSettingsWritten();
+            if (ack->followUp)
+                SendCommand(*ack->followUp);
+        }
+        break;
+    }
+    setPollEnabled(true);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// What the program needs of a HID implementation: the present devices, a
+// handle to exchange reports, and a signal when devices come or go. The
+// hidapi backend and the simulated module both sit behind it.
+
+struct HidDeviceInfo {
+    QString path;          // also identifies the device between listings
+    quint16 vendorId = 0;
+    quint16 productId = 0;
+    QString productString; // empty when it cannot be read
+};
+
+// Report lengths as Windows counts them: the longest report of each
+// direction plus one byte for the report ID.
+struct HidReportLengths {
+    int input = 0;
+    int output = 0;
+    bool numbered = false; // reports carry an ID byte on the wire
+};
+
+class HidHandle
+{
+public:
+    virtual ~HidHandle() = default;
+    // Capabilities; zero lengths when they cannot be read.
+    virtual HidReportLengths reportLengths() = 0;
+    // Writes one whole report, byte 0 the report ID; returns bytes written or -1.
+    // Callers serialise writes on one handle.
+    virtual int write(const std::uint8_t *data, std::size_t length) = 0;
+    // Read thread only: waits up to timeoutMs; returns bytes read, 0 on
+    // timeout, -1 on error (device gone). Byte 0 is the report ID when the
+    // reports are numbered.
+    virtual int read(std::uint8_t *buffer, std::size_t length, int timeoutMs) = 0;
+};
+
+class HidBackend : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~HidBackend() override = default;
+
+    // GUI thread.
+    virtual std::vector<HidDeviceInfo> enumerate() = 0;
+    // Opens for reading and writing; nullptr when access is refused.
+    virtual std::unique_ptr<HidHandle> open(const QString &path) = 0;
+
+signals:
+    // A HID device arrived or left (GUI thread).
+    void devicesChanged();
+};

@@ -1,0 +1,113 @@
+#include "simulatedbackend.h"
+
+#include "simulatedmodule.h"
+
+#include <QMetaObject>
+
+namespace {
+
+class SimHandle : public HidHandle
+{
+public:
+    explicit SimHandle(std::shared_ptr<SimDevice> device) : m_device(std::move(device)) {}
+
+    HidReportLengths reportLengths() override { return m_device->reportLengths(); }
+    int write(const std::uint8_t *data, std::size_t length) override
+    {
+        return m_device->write(data, length);
+    }
+    int read(std::uint8_t *buffer, std::size_t length, int timeoutMs) override
+    {
+        return m_device->read(buffer, length, timeoutMs);
+    }
+
+private:
+    std::shared_ptr<SimDevice> m_device;
+};
+
+} // namespace
+
+SimulatedBackend::SimulatedBackend(QObject *parent) : HidBackend(parent) {}
+
+std::shared_ptr<SimDevice> SimulatedBackend::keyboard()
+{
+    return std::make_shared<SimDevice>(
+        HidDeviceInfo{QStringLiteral("sim:keyboard"), 0x046D, 0xC31C, QStringLiteral("USB Keyboard")});
+}
+
+std::shared_ptr<SimDevice> SimulatedBackend::mouse()
+{
+    return std::make_shared<SimDevice>(
+        HidDeviceInfo{QStringLiteral("sim:mouse"), 0x046D, 0xC077, QStringLiteral("USB Optical Mouse")});
+}
+
+std::unique_ptr<SimulatedBackend> SimulatedBackend::withModule()
+{
+    auto backend = std::make_unique<SimulatedBackend>();
+    backend->add(keyboard());
+    backend->add(mouse());
+    backend->add(std::make_shared<SimulatedModule>());
+    return backend;
+}
+
+std::vector<HidDeviceInfo> SimulatedBackend::enumerate()
+{
+    std::vector<HidDeviceInfo> list;
+    for (const auto &device : m_devices)
+        list.push_back(device->info());
+    return list;
+}
+
+std::unique_ptr<HidHandle> SimulatedBackend::open(const QString &path)
+{
+    std::shared_ptr<SimDevice> found = device(path);
+    if (!found || !found->isOpenable())
+        return nullptr;
+    return std::make_unique<SimHandle>(found);
+}
+
+std::shared_ptr<SimDevice> SimulatedBackend::device(const QString &path) const
+{
+    for (const auto &device : m_devices)
+        if (device->info().path == path)
+            return device;
+    return nullptr;
+}
+
+void SimulatedBackend::add(std::shared_ptr<SimDevice> device)
+{
+    device->setPluggedIn(true);
+    m_devices.push_back(std::move(device));
+}
+
+void SimulatedBackend::plug(std::shared_ptr<SimDevice> device)
+{
+    add(std::move(device));
+    notifyLater();
+}
+
+void SimulatedBackend::unplug(const QString &path)
+{
+    for (auto it = m_devices.begin(); it != m_devices.end(); ++it) {
+        if ((*it)->info().path == path) {
+            (*it)->setPluggedIn(false);
+            m_devices.erase(it);
+            notifyLater();
+            return;
+        }
+    }
+}
+
+void SimulatedBackend::notifyLater()
+{
+    if (m_notifyPending)
+        return;
+    m_notifyPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_notifyPending = false;
+            emit devicesChanged();
+        },
+        Qt::QueuedConnection);
+}

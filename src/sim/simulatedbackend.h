@@ -1,0 +1,40 @@
+#pragma once
+
+#include "hidbackend.h"
+#include "simdevice.h"
+
+#include <memory>
+#include <vector>
+
+class SimulatedModule;
+
+// HID devices that exist only in this process: the simulated module and
+// whatever other devices a test plugs in. Plugging and unplugging raise
+// devicesChanged() from the event loop, as the system's monitor would.
+class SimulatedBackend : public HidBackend
+{
+    Q_OBJECT
+public:
+    explicit SimulatedBackend(QObject *parent = nullptr);
+
+    // A keyboard, a mouse and one module: what --simulate runs against.
+    static std::unique_ptr<SimulatedBackend> withModule();
+    static std::shared_ptr<SimDevice> keyboard();
+    static std::shared_ptr<SimDevice> mouse();
+
+    std::vector<HidDeviceInfo> enumerate() override;
+    std::unique_ptr<HidHandle> open(const QString &path) override;
+
+    // GUI thread. add() sets up what is present from the start; plug() and
+    // unplug() change it while the program runs.
+    void add(std::shared_ptr<SimDevice> device);
+    void plug(std::shared_ptr<SimDevice> device);
+    void unplug(const QString &path);
+    std::shared_ptr<SimDevice> device(const QString &path) const;
+
+private:
+    void notifyLater();
+
+    std::vector<std::shared_ptr<SimDevice>> m_devices;
+    bool m_notifyPending = false;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "livevalues.h"
+#include "othersettings.h"
+#include "simdevice.h"
+#include "tenssettings.h"
+
+#include <chrono>
+#include <optional>
+#include <random>
+
+// The module's side of the protocol: identity, measurement frames with
+// live-looking loads, settings stored and read back, acknowledgements,
+// zero and tare, minimum/maximum, factory settings, the switching outputs
+// evaluated from their rules, the analog output from its source and scale,
+// and the analog output calibration.
+class SimulatedModule : public SimDevice
+{
+public:
+    static constexpr quint8 VersionHundredths = 110;
+
+    explicit SimulatedModule(const QString &path = QStringLiteral("sim:klv57"),
+                             HidReportLengths lengths = {65, 65, true});
+
+    static TensSettings factorySensorSettings();
+    static OtherSettings factoryIoSettings();
+
+    // Test knobs; any thread.
+    void setSilent(bool silent);                  // answer nothing at all
+    void setAnalogOutVariant(quint8 variant);
+    void setIdentification(const QByteArray &text);
+    void setFixedFrame(std::optional<LiveValues> frame); // frames carry exactly this
+    TensSettings sensorSettings() const;
+    OtherSettings ioSettings() const;
+
+protected:
+    void handleOutputReport(const QByteArray &report) override;
+
+private:
+    void answer(const QByteArray &payload); // lock held
+    void acknowledge(quint8 code) { answer(QByteArray(1, char(code))); }
+    LiveValues measure();                   // lock held
+    float rawLoadN(int input, double seconds);
+    float inUnit(float newtons) const;
+    float analogOutput(const LiveValues &values) const;
+    bool outputOn(const OutputRule &rule, const LiveValues &values) const;
+
+    TensSettings m_sensor;
+    OtherSettings m_io;
+    quint8 m_analogOutVariant = 0;
+    QByteArray m_identification;
+    bool m_silent = false;
+    std::optional<LiveValues> m_fixedFrame;
+
+    float m_zeroOffsetN[4] = {0, 0, 0, 0};
+    float m_tare = 0.0f;
+    std::optional<float> m_min, m_max;
+    std::optional<float> m_forcedOutput; // calibration in progress
+    float m_lastRawN[4] = {0, 0, 0, 0};
+    float m_lastSum = 0.0f;
+
+    std::chrono::steady_clock::time_point m_start;
+    std::minstd_rand m_noise{57};
+};

@@ -1,0 +1,201 @@
+#include "hiddevice.h"
+#include "messagetable.h"
+#include "simrig.h"
+
+#include <QTest>
+
+namespace {
+const QString NoConnection = QString::fromUtf8("Brak połączenia");
+const QString Disconnected = QString::fromUtf8("Rozłączony");
+const QString Connected = QString::fromUtf8("Połączony");
+
+std::shared_ptr<SimDevice> device(const QString &path, const QString &product, bool openable = true)
+{
+    return std::make_shared<SimDevice>(HidDeviceInfo{path, 0x1234, 0x00AB, product}, openable);
+}
+} // namespace
+
+class TestDeviceLink : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() { SetActiveLanguage(1); }
+    void displayNames();
+    void stateAfterFirstSearch_data();
+    void stateAfterFirstSearch();
+    void moduleAttachedIsIdentified();
+    void twoModules();
+    void plugAndUnplugDuringRun();
+    void otherDevicePluggedWhileModuleStays();
+    void statusTextsFollowTheLanguage();
+    void writesNothingWhenNotConnected();
+};
+
+void TestDeviceLink::displayNames()
+{
+    QCOMPARE(HidDevice::displayName({"p", 0x1234, 0x00AB, ""}), QString("Device VID=1234 PID=00AB"));
+    QCOMPARE(HidDevice::displayName({"p", 0x1234, 0x00AB, "KLV57"}), QString("KLV57"));
+}
+
+void TestDeviceLink::stateAfterFirstSearch_data()
+{
+    QTest::addColumn<QStringList>("products");    // "!" prefix: cannot be opened
+    QTest::addColumn<QStringList>("deviceList");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("connected");
+
+    QTest::newRow("no device") << QStringList{} << QStringList{} << NoConnection << false;
+    QTest::newRow("keyboard and mouse") << QStringList{"USB Keyboard", "USB Mouse"}
+                                        << QStringList{"USB Keyboard", "USB Mouse"}
+                                        << Disconnected << false;
+    QTest::newRow("empty product string") << QStringList{""}
+                                          << QStringList{"Device VID=1234 PID=00AB"}
+                                          << Disconnected << false;
+    QTest::newRow("module without access") << QStringList{"USB Keyboard", "!KLV57"}
+                                           << QStringList{"USB Keyboard", "KLV57"}
+                                           << NoConnection << false;
+    QTest::newRow("letter case differs") << QStringList{"klv57"} << QStringList{"klv57"}
+                                         << Disconnected << false;
+    QTest::newRow("trailing blank") << QStringList{"KLV57 "} << QStringList{"KLV57 "}
+                                    << Disconnected << false;
+    QTest::newRow("last module has no access")
+        << QStringList{"KLV57", "!KLV57"} << QStringList{"KLV57", "KLV57"} << NoConnection << false;
+}
+
+void TestDeviceLink::stateAfterFirstSearch()
+{
+    QFETCH(QStringList, products);
+    QFETCH(QStringList, deviceList);
+    QFETCH(QString, status);
+    QFETCH(bool, connected);
+
+    SimRig rig;
+    std::vector<std::shared_ptr<SimDevice>> devices;
+    for (int i = 0; i < products.size(); ++i) {
+        QString product = products[i];
+        bool openable = !product.startsWith('!');
+        if (!openable)
+            product.remove(0, 1);
+        std::shared_ptr<SimDevice> d = product == "KLV57" && openable
+                                           ? std::make_shared<SimulatedModule>(QString("m%1").arg(i))
+                                           : device(QString("d%1").arg(i), product, openable);
+        devices.push_back(d);
+        rig.backend.add(d);
+    }
+    rig.start();
+    QCOMPARE(rig.status(), NoConnection); // before the event loop runs
+    QTRY_VERIFY(rig.statusTexts.size() > 1);
+    QTRY_COMPARE(rig.link->deviceList(), deviceList);
+    if (!connected)
+        QCOMPARE(rig.status(), status);
+    QCOMPARE(rig.link->isConnected(), connected);
+    QCOMPARE(rig.statusActive, connected);
+    for (const auto &d : devices)
+        if (!dynamic_cast<SimulatedModule *>(d.get()))
+            QVERIFY(d->written().empty());
+}
+
+void TestDeviceLink::moduleAttachedIsIdentified()
+{
+    SimRig rig;
+    rig.backend.add(SimulatedBackend::keyboard());
+    auto module = std::make_shared<SimulatedModule>();
+    rig.backend.add(module);
+    rig.start();
+    QTRY_VERIFY(rig.statusTexts.contains(Connected));
+    QVERIFY(rig.link->isConnected());
+    QVERIFY(rig.statusActive);
+    QTRY_COMPARE(rig.identity, QString::fromUtf8("Połączono z KLV57 ver.: 1.10 KLV57 simulator"));
+    QCOMPARE(writtenCodes(*module).value(0), Code::DeviceInfo);
+    QVERIFY(rig.backend.device("sim:keyboard")->written().empty());
+}
+
+void TestDeviceLink::twoModules()
+{
+    SimRig rig;
+    auto first = std::make_shared<SimulatedModule>("sim:first");
+    auto second = std::make_shared<SimulatedModule>("sim:second");
+    rig.backend.add(first);
+    rig.backend.add(second);
+    rig.start();
+    QTRY_VERIFY(rig.protocol->isPollEnabled());
+    QTRY_VERIFY(writtenCodes(*second).count(Code::Poll) >= 3);
+    // Both were asked who they are, each while it was CurrentDevice; after
+    // that everything goes to the last one.
+    QCOMPARE(writtenCodes(*first), QList<quint8>{Code::DeviceInfo});
+    QCOMPARE(writtenCodes(*second).value(0), Code::DeviceInfo);
+    QVERIFY(withoutPolls(writtenCodes(*second)).contains(Code::ReadIoSettings));
+}
+
+void TestDeviceLink::plugAndUnplugDuringRun()
+{
+    SimRig rig;
+    rig.backend.add(SimulatedBackend::keyboard());
+    rig.start();
+    QTRY_COMPARE(rig.status(), Disconnected);
+
+    auto module = std::make_shared<SimulatedModule>();
+    rig.backend.plug(module);
+    QTRY_VERIFY(rig.link->isConnected());
+    QTRY_VERIFY(!rig.identity.isEmpty());
+    QTRY_VERIFY(rig.protocol->isPollEnabled());
+
+    rig.backend.unplug(module->info().path);
+    QTRY_COMPARE(rig.status(), Disconnected);
+    QVERIFY(!rig.link->isConnected());
+    QVERIFY(!rig.protocol->isPollEnabled());
+    QCOMPARE(rig.link->deviceList(), QStringList{"USB Keyboard"});
+
+    rig.backend.unplug("sim:keyboard");
+    QTRY_COMPARE(rig.status(), NoConnection);
+    QVERIFY(rig.link->deviceList().isEmpty());
+}
+
+void TestDeviceLink::otherDevicePluggedWhileModuleStays()
+{
+    SimRig rig;
+    auto module = std::make_shared<SimulatedModule>();
+    rig.backend.add(module);
+    rig.start();
+    QTRY_VERIFY(withoutPolls(writtenCodes(*module)).contains(Code::ReadIoSettings));
+    module->clearWritten();
+
+    rig.backend.plug(SimulatedBackend::mouse());
+    QTRY_VERIFY(withoutPolls(writtenCodes(*module)).contains(Code::ReadIoSettings));
+    QCOMPARE(withoutPolls(writtenCodes(*module)),
+             (QList<quint8>{Code::DeviceInfo, Code::ReadSensorSettings, Code::ReadIoSettings}));
+    QVERIFY(rig.link->isConnected());
+    QCOMPARE(rig.link->deviceList(), (QStringList{"KLV57", "USB Optical Mouse"}));
+}
+
+void TestDeviceLink::statusTextsFollowTheLanguage()
+{
+    SimRig rig;
+    rig.backend.add(SimulatedBackend::keyboard());
+    rig.start();
+    SetActiveLanguage(2); // before the first search, as a stored language would
+    QTRY_COMPARE(rig.status(), QString("Disconnected"));
+    rig.backend.unplug("sim:keyboard");
+    QTRY_COMPARE(rig.status(), QString("No connection"));
+    rig.backend.plug(std::make_shared<SimulatedModule>());
+    QTRY_COMPARE(rig.identity, QString("Connected to KLV57 ver.:1.10 KLV57 simulator"));
+    QVERIFY(rig.statusTexts.contains("Connected"));
+}
+
+void TestDeviceLink::writesNothingWhenNotConnected()
+{
+    SimRig rig;
+    auto locked = std::make_shared<SimDevice>(HidDeviceInfo{"locked", 1, 2, "KLV57"}, false);
+    rig.backend.add(locked);
+    rig.start();
+    QTRY_COMPARE(rig.status(), NoConnection);
+    rig.protocol->SendCommand(Code::ResetMinMax);
+    rig.protocol->setPollEnabled(true);
+    QTest::qWait(50);
+    rig.protocol->setPollEnabled(false);
+    QVERIFY(locked->written().empty());
+}
+
+QTEST_MAIN(TestDeviceLink)
+#include "tst_devicelink.moc"

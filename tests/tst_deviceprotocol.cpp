@@ -1,0 +1,259 @@
+#include "messagetable.h"
+#include "simrig.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <chrono>
+
+// The protocol over a simulated module, through the real controller, read
+// thread and poll timer.
+class TestDeviceProtocol : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startUpExchange();
+    void pollsAtAbout80PerSecond();
+    void everyWriteHasTheOutputLength();
+    void longPayloadInOutputLength65();
+    void acknowledgements_data();
+    void acknowledgements();
+    void sensorWriteAcknowledgedReadsBack();
+    void unknownAndShortReports();
+    void frameWhilePollStoppedKeepsItStopped();
+    void commandStopsPollingUntilAnAnswer();
+    void reportsHandledInArrivalOrder();
+    void nonFiniteFrameIsStored();
+
+private:
+    void startWith(std::shared_ptr<SimulatedModule> module);
+    void waitForStartUp();
+    void quiesce();
+
+    std::unique_ptr<SimRig> m_rig;
+    std::shared_ptr<SimulatedModule> m_module;
+};
+
+void TestDeviceProtocol::init()
+{
+    QLocale::setDefault(QLocale::c());
+    startWith(std::make_shared<SimulatedModule>());
+}
+
+void TestDeviceProtocol::cleanup()
+{
+    m_rig.reset();
+    m_module.reset();
+    SetActiveLanguage(1);
+}
+
+void TestDeviceProtocol::startWith(std::shared_ptr<SimulatedModule> module)
+{
+    m_rig = std::make_unique<SimRig>();
+    m_module = std::move(module);
+    m_rig->backend.add(m_module);
+    m_rig->start();
+}
+
+void TestDeviceProtocol::waitForStartUp()
+{
+    QTRY_VERIFY(withoutPolls(writtenCodes(*m_module)).contains(Code::ReadIoSettings));
+    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+}
+
+// The module stops answering and polling stops; answers already on their
+// way are handled before the test queues its own reports.
+void TestDeviceProtocol::quiesce()
+{
+    m_module->setSilent(true);
+    m_rig->protocol->setPollEnabled(false);
+    QTest::qWait(50);
+}
+
+void TestDeviceProtocol::startUpExchange()
+{
+    QSignalSpy sensor(m_rig->protocol.get(), &DeviceProtocol::sensorSettingsReceived);
+    QSignalSpy io(m_rig->protocol.get(), &DeviceProtocol::ioSettingsReceived);
+    waitForStartUp();
+    QTRY_COMPARE(io.count(), 1);
+    QCOMPARE(sensor.count(), 1);
+    QCOMPARE(withoutPolls(writtenCodes(*m_module)),
+             (QList<quint8>{Code::DeviceInfo, Code::ReadSensorSettings, Code::ReadIoSettings}));
+    QCOMPARE(writtenCodes(*m_module).first(), Code::DeviceInfo);
+    QCOMPARE(m_rig->identity, QString::fromUtf8("Połączono z KLV57 ver.: 1.10 KLV57 simulator"));
+    QCOMPARE(m_rig->protocol->deviceInfo().identification, QByteArray("KLV57 simulator"));
+    QCOMPARE(m_rig->protocol->AnalogOutVariant(), quint8(0));
+    QCOMPARE(sensor.first().first().value<TensSettings>().activeInputsIndex, quint8(3));
+    QTRY_VERIFY(m_rig->protocol->liveValues().Input1 != 0.0f);
+}
+
+void TestDeviceProtocol::pollsAtAbout80PerSecond()
+{
+    waitForStartUp();
+    m_module->clearWritten();
+    QTest::qWait(1000);
+    const auto written = m_module->written();
+    // 12 ms of sleep plus the write: about 80 a second, never more than 84.
+    QVERIFY2(written.size() >= 40 && written.size() <= 84, QByteArray::number(int(written.size())));
+    for (const auto &w : written)
+        QCOMPARE(quint8(w.bytes[1]), Code::Poll);
+}
+
+void TestDeviceProtocol::everyWriteHasTheOutputLength()
+{
+    waitForStartUp();
+    m_rig->protocol->SendCommand(Code::ResetMinMax);
+    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    const auto written = m_module->written();
+    for (const auto &w : written) {
+        QCOMPARE(w.bytes.size(), 65);
+        QCOMPARE(quint8(w.bytes[0]), ModuleReportId);
+        QCOMPARE(w.bytes.mid(2), QByteArray(63, 0));
+    }
+    QVERIFY(writtenCodes(*m_module).contains(Code::ResetMinMax));
+}
+
+void TestDeviceProtocol::longPayloadInOutputLength65()
+{
+    waitForStartUp();
+    m_rig->protocol->setPollEnabled(false);
+    m_module->clearWritten();
+    QByteArray payload(63, '\x77');
+    payload[0] = char(0x42); // a code the module ignores
+    m_rig->protocol->SendCommandReport(payload);
+    const auto written = m_module->written();
+    QCOMPARE(int(written.size()), 1);
+    QCOMPARE(written[0].bytes.size(), 65);
+    QCOMPARE(written[0].bytes.mid(1, 63), payload);
+    QCOMPARE(written[0].bytes[64], '\0');
+}
+
+void TestDeviceProtocol::acknowledgements_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("followUp"); // -1: none
+    QTest::newRow("tare") << int(Code::TareSum) << QString::fromUtf8("Wartość wytarowana") << -1;
+    QTest::newRow("min/max") << int(Code::ResetMinMax) << QString("Wartosc Min/Max zresetowana") << -1;
+    QTest::newRow("io factory") << int(Code::FactoryIoSettings)
+                                << QString::fromUtf8("Ustawienia domyslne wejść-wyjść przywrócone")
+                                << int(Code::ReadIoSettings);
+    QTest::newRow("sensor factory") << int(Code::FactorySensorSettings)
+                                    << QString::fromUtf8("Ustawienia domyslne czujników siły przywrócone")
+                                    << int(Code::ReadSensorSettings);
+    QTest::newRow("zero input 1 (no text)") << int(Code::ZeroInput1) << QString() << -1;
+}
+
+void TestDeviceProtocol::acknowledgements()
+{
+    QFETCH(int, command);
+    QFETCH(QString, message);
+    QFETCH(int, followUp);
+    waitForStartUp();
+    m_rig->messages.clear();
+    m_module->clearWritten();
+    m_rig->protocol->SendCommand(quint8(command));
+    QVERIFY(!m_rig->protocol->isPollEnabled());
+    QTRY_VERIFY(m_rig->protocol->isPollEnabled()); // the answer enables polling again
+    QCOMPARE(m_rig->messages, message.isEmpty() ? QStringList() : QStringList{message});
+    const QList<quint8> sent = withoutPolls(writtenCodes(*m_module));
+    QCOMPARE(sent.value(0), quint8(command));
+    if (followUp >= 0)
+        QTRY_VERIFY(withoutPolls(writtenCodes(*m_module)).contains(quint8(followUp)));
+    else
+        QCOMPARE(sent.size(), 1);
+}
+
+void TestDeviceProtocol::sensorWriteAcknowledgedReadsBack()
+{
+    waitForStartUp();
+    QSignalSpy written(m_rig->protocol.get(), &DeviceProtocol::sensorSettingsWritten);
+    QSignalSpy received(m_rig->protocol.get(), &DeviceProtocol::sensorSettingsReceived);
+    TensSettings settings = SimulatedModule::factorySensorSettings();
+    settings.unitIndex = 1;
+    m_rig->protocol->setPollEnabled(false);
+    m_rig->protocol->SendCommandReport(settings.encode(Code::WriteSensorSettings));
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(m_rig->messages.last(), QString::fromUtf8("Parametry wejść tensometrycznych zapisane"));
+    QCOMPARE(received.first().first().value<TensSettings>().unitIndex, quint8(1));
+    SetActiveLanguage(2);
+    m_rig->protocol->SendCommandReport(settings.encode(Code::WriteSensorSettings));
+    QTRY_COMPARE(m_rig->messages.last(), QString("Parameters sensor saved"));
+}
+
+void TestDeviceProtocol::unknownAndShortReports()
+{
+    waitForStartUp();
+    quiesce();
+    m_rig->messages.clear();
+    for (const char *hex : {"01", "0142", "01ee00", "0101", "0103", "018c"})
+        m_module->queueInputReport(QByteArray::fromHex(hex));
+    // The last one (0x8C, a report without text) enables polling.
+    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    QVERIFY(m_rig->messages.isEmpty());
+    // The 1-byte frame read as zeros beyond what arrived.
+    QCOMPARE(m_rig->protocol->liveValues().Sum, 0.0f);
+    // The link still works.
+    m_module->setSilent(false);
+    m_rig->protocol->SendCommand(Code::TareSum);
+    QTRY_COMPARE(m_rig->messages.value(0), QString::fromUtf8("Wartość wytarowana"));
+}
+
+void TestDeviceProtocol::frameWhilePollStoppedKeepsItStopped()
+{
+    waitForStartUp();
+    quiesce();
+    QSignalSpy frames(m_rig->protocol.get(), &DeviceProtocol::frameStored);
+    LiveValues v;
+    v.Sum = 42.0f;
+    m_module->queueInputReport(QByteArray(1, char(ModuleReportId)) + v.encode());
+    QTRY_COMPARE(frames.count(), 1);
+    QCOMPARE(m_rig->protocol->liveValues().Sum, 42.0f);
+    QVERIFY(!m_rig->protocol->isPollEnabled());
+}
+
+void TestDeviceProtocol::commandStopsPollingUntilAnAnswer()
+{
+    waitForStartUp();
+    m_module->setSilent(true);
+    m_rig->protocol->SendCommand(Code::ZeroInput1 + 2);
+    QTest::qWait(100);
+    QVERIFY(!m_rig->protocol->isPollEnabled());
+    m_module->clearWritten();
+    QTest::qWait(50);
+    QVERIFY(m_module->written().empty());
+}
+
+void TestDeviceProtocol::reportsHandledInArrivalOrder()
+{
+    waitForStartUp();
+    quiesce();
+    QList<float> sums;
+    connect(m_rig->protocol.get(), &DeviceProtocol::frameStored, this,
+            [&] { sums << m_rig->protocol->liveValues().Sum; });
+    for (int i = 0; i < 50; ++i) {
+        LiveValues v;
+        v.Sum = float(i);
+        m_module->queueInputReport(QByteArray(1, char(ModuleReportId)) + v.encode());
+    }
+    QTRY_COMPARE(sums.size(), 50);
+    for (int i = 0; i < 50; ++i)
+        QCOMPARE(sums[i], float(i));
+}
+
+void TestDeviceProtocol::nonFiniteFrameIsStored()
+{
+    waitForStartUp();
+    quiesce();
+    QSignalSpy frames(m_rig->protocol.get(), &DeviceProtocol::frameStored);
+    m_module->queueInputReport(QByteArray::fromHex("0101000000c07f0000807f"));
+    QTRY_COMPARE(frames.count(), 1);
+    QVERIFY(std::isnan(m_rig->protocol->liveValues().Sum));
+    QVERIFY(std::isinf(m_rig->protocol->liveValues().Min));
+}
+
+QTEST_MAIN(TestDeviceProtocol)
+#include "tst_deviceprotocol.moc"
