@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
         SensorCalibrationWindow formCalib;
         AnalogCalibrationDialog formAnCalib(&form1);
         BigDisplayWindow formBigDisplay;
-        form1.setAboutDialog(&form2);
+        form1.setWindows(&form2, &formAnCalib, &formBigDisplay);
 
         // 4. Stop polling and the read threads before windows are torn down,
         //    so no report is handed to a window that is going away.

@@ -3,6 +3,10 @@
 #include "ui_mainwindow.h"
 
 #include "aboutdialog.h"
+#include "bigdisplaywindow.h"
+#include "iosettingspage.h"
+#include "measurementspage.h"
+#include "sensorsettingspage.h"
 #include "colours.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
@@ -13,10 +17,20 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int SettingsPageIndex = 3;
 constexpr int MemoryCardPageIndex = 2;
+constexpr int DisplayIntervalMs = 50;
+
+// Each page is a form of its own, filling its tab.
+void hostPage(QWidget *tab, QWidget *page)
+{
+    auto *layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(page);
+}
 } // namespace
 
 MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *parent)
@@ -36,6 +50,8 @@ MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *pare
     ui->siLangCombo1->addItem(QIcon(QStringLiteral(":/pictures/flag-pl.png")), QStringLiteral("Polski"));
     ui->siLangCombo1->addItem(QIcon(QStringLiteral(":/pictures/flag-en.png")), QStringLiteral("English"));
 
+    createPages();
+
     connect(m_link, &DeviceLink::connectionStatusChanged, this, &MainWindow::showConnectionStatus);
     connect(m_protocol, &DeviceProtocol::identified, ui->ConnectionStatus, &QLineEdit::setText);
     connect(m_protocol, &DeviceProtocol::statusMessage, ui->Label_Status, &QLabel::setText);
@@ -43,7 +59,56 @@ MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *pare
     connect(ui->BitBtn3, &QPushButton::clicked, this, &MainWindow::BitBtn3Click);
     connect(ui->siLangCombo1, &QComboBox::activated, this, &MainWindow::siLangCombo1Change);
 
+    m_displayData.setInterval(DisplayIntervalMs);
+    connect(&m_displayData, &QTimer::timeout, this, &MainWindow::DisplayDataTimer);
+    m_displayData.start();
+
     FormCreate();
+}
+
+void MainWindow::createPages()
+{
+    m_measurementsPage = new MeasurementsPage(m_link, m_protocol, &m_displayState);
+    hostPage(ui->TabSheet1, m_measurementsPage);
+    m_sensorSettingsPage = new SensorSettingsPage(m_protocol, &m_displayState);
+    hostPage(ui->TabSheet6, m_sensorSettingsPage);
+    m_ioSettingsPage = new IoSettingsPage(m_protocol, &m_displayState,
+                                          [this] { return m_sensorSettingsPage->decimalPlaces(); });
+    hostPage(ui->TabSheet7, m_ioSettingsPage);
+
+    connect(m_protocol, &DeviceProtocol::sensorSettingsReceived, m_sensorSettingsPage,
+            &SensorSettingsPage::applyReport);
+    connect(m_protocol, &DeviceProtocol::sensorSettingsWritten, m_sensorSettingsPage,
+            &SensorSettingsPage::onWriteAcknowledged);
+    connect(m_protocol, &DeviceProtocol::ioSettingsReceived, m_ioSettingsPage,
+            &IoSettingsPage::applyReport);
+    updateMirrors();
+}
+
+void MainWindow::setWindows(AboutDialog *about, AnalogCalibrationDialog *analogCalibration,
+                            BigDisplayWindow *bigDisplay)
+{
+    m_aboutDialog = about;
+    m_bigDisplay = bigDisplay;
+    m_ioSettingsPage->setCalibrationDialog(analogCalibration);
+    updateMirrors();
+}
+
+void MainWindow::updateMirrors()
+{
+    MeasurementsPage::Mirrors mirrors;
+    for (int k = 0; k < 4; ++k)
+        mirrors.valTens[k] = m_sensorSettingsPage->liveValueLabel(k + 1);
+    mirrors.out1Status = m_ioSettingsPage->out1Status();
+    mirrors.out2Status = m_ioSettingsPage->out2Status();
+    mirrors.bigDisplay = m_bigDisplay;
+    mirrors.decimalPlaces = [this] { return m_sensorSettingsPage->decimalPlaces(); };
+    m_measurementsPage->setMirrors(mirrors);
+}
+
+void MainWindow::DisplayDataTimer()
+{
+    m_measurementsPage->DisplayDataTimer();
 }
 
 MainWindow::~MainWindow() = default;
@@ -55,6 +120,9 @@ void MainWindow::FormCreate()
     m_settingsFilePath = QDir(QCoreApplication::applicationDirPath())
                              .filePath(ProgramInfo::SettingsFileName);
     siLangCombo1Change();
+    m_sensorSettingsPage->fillFilterLevels();
+    m_ioSettingsPage->fillModbusAddresses();
+    m_sensorSettingsPage->Rb_SpeedHIClick();
     ui->PageControl2->setTabVisible(MemoryCardPageIndex, false);
 }
 

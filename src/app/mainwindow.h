@@ -1,6 +1,9 @@
 #pragma once
 
+#include "displaystate.h"
+
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -11,6 +14,11 @@ class MainWindow;
 class DeviceLink;
 class DeviceProtocol;
 class AboutDialog;
+class AnalogCalibrationDialog;
+class BigDisplayWindow;
+class IoSettingsPage;
+class MeasurementsPage;
+class SensorSettingsPage;
 
 // The main window (Form1): the connection panel, the four main pages and
 // the status line. Its creation runs the start-up sequence (FormCreate);
@@ -23,7 +31,8 @@ public:
     ~MainWindow() override;
 
     // The windows created after this one; the program entry hands them over.
-    void setAboutDialog(AboutDialog *dialog) { m_aboutDialog = dialog; }
+    void setWindows(AboutDialog *about, AnalogCalibrationDialog *analogCalibration,
+                    BigDisplayWindow *bigDisplay);
 
     QString settingsFilePath() const { return m_settingsFilePath; }
 
@@ -32,16 +41,29 @@ public:
     void PageControl1Change(int index);
     void BitBtn3Click();
     void siLangCombo1Change();
+    void DisplayDataTimer();
+
+    MeasurementsPage *measurementsPage() const { return m_measurementsPage; }
+    SensorSettingsPage *sensorSettingsPage() const { return m_sensorSettingsPage; }
+    IoSettingsPage *ioSettingsPage() const { return m_ioSettingsPage; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void createPages();
+    void updateMirrors();
     void showConnectionStatus(const QString &text, bool active);
 
     std::unique_ptr<Ui::MainWindow> ui;
     DeviceLink *m_link;
     DeviceProtocol *m_protocol;
     AboutDialog *m_aboutDialog = nullptr;
+    BigDisplayWindow *m_bigDisplay = nullptr;
+    DisplayState m_displayState;
+    MeasurementsPage *m_measurementsPage = nullptr;
+    SensorSettingsPage *m_sensorSettingsPage = nullptr;
+    IoSettingsPage *m_ioSettingsPage = nullptr;
+    QTimer m_displayData; // DisplayData: 50 ms on the GUI thread, from creation on
     QString m_settingsFilePath;
 };
