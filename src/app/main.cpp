@@ -8,6 +8,7 @@
 #include "bigdisplaywindow.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
+#include "fonts.h"
 #include "mainwindow.h"
 #include "programinfo.h"
 #include "sensorcalibrationwindow.h"
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     Application::setApplicationName(ProgramInfo::ProductName);
     Application::setApplicationVersion(ProgramInfo::VersionText);
     Application::setQuitOnLastWindowClosed(false); // the main window's close ends the program
+    registerWindowsFonts();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configures and reads out the KLV57 measuring module."));

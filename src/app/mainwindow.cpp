@@ -53,7 +53,7 @@ MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *pare
     createPages();
 
     connect(m_link, &DeviceLink::connectionStatusChanged, this, &MainWindow::showConnectionStatus);
-    connect(m_protocol, &DeviceProtocol::identified, ui->ConnectionStatus, &QLineEdit::setText);
+    connect(m_protocol, &DeviceProtocol::identified, this, &MainWindow::showConnectionText);
     connect(m_protocol, &DeviceProtocol::statusMessage, ui->Label_Status, &QLabel::setText);
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::PageControl1Change);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &MainWindow::BitBtn3Click);
@@ -156,8 +156,14 @@ void MainWindow::siLangCombo1Change()
         SetActiveLanguage(language);
 }
 
-void MainWindow::showConnectionStatus(const QString &text, bool active)
+void MainWindow::showConnectionText(const QString &text)
 {
     ui->ConnectionStatus->setText(text);
+    ui->ConnectionStatus->setCursorPosition(0); // show the start of a long identity
+}
+
+void MainWindow::showConnectionStatus(const QString &text, bool active)
+{
+    showConnectionText(text);
     setFieldColour(ui->ConnectionStatus, active ? Colours::Active : Colours::Inactive);
 }

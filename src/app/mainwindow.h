@@ -54,6 +54,7 @@ private:
     void createPages();
     void updateMirrors();
     void showConnectionStatus(const QString &text, bool active);
+    void showConnectionText(const QString &text);
 
     std::unique_ptr<Ui::MainWindow> ui;
     DeviceLink *m_link;
