@@ -30,6 +30,7 @@ private slots:
     void otherDevicePluggedWhileModuleStays();
     void statusTextsFollowTheLanguage();
     void writesNothingWhenNotConnected();
+    void failingReadsBackOff();
 };
 
 void TestDeviceLink::displayNames()
@@ -195,6 +196,23 @@ void TestDeviceLink::writesNothingWhenNotConnected()
     QTest::qWait(50);
     rig.protocol->setPollEnabled(false);
     QVERIFY(locked->written().empty());
+}
+
+void TestDeviceLink::failingReadsBackOff()
+{
+    SimRig rig;
+    auto module = std::make_shared<SimulatedModule>();
+    rig.backend.add(module);
+    rig.start();
+    QTRY_VERIFY(rig.protocol->isPollEnabled());
+    // Gone without a device change yet: reads fail at once, every time.
+    module->setFailing(true);
+    QTest::qWait(20);
+    const int before = module->readCalls();
+    QTest::qWait(500);
+    const int failed = module->readCalls() - before;
+    QVERIFY2(failed <= 8, QByteArray::number(failed)); // one try per 100 ms slice, not a spin
+    QVERIFY(rig.link->isConnected()); // until the device change says otherwise
 }
 
 QTEST_MAIN(TestDeviceLink)

@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "aboutdialog.h"
+#include "application.h"
 #include "bigdisplaywindow.h"
 #include "iosettingspage.h"
 #include "measurementspage.h"
@@ -18,6 +19,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QVBoxLayout>
+
+#include <exception>
 
 namespace {
 constexpr int SettingsPageIndex = 3;
@@ -63,7 +66,12 @@ MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *pare
     connect(&m_displayData, &QTimer::timeout, this, &MainWindow::DisplayDataTimer);
     m_displayData.start();
 
-    FormCreate();
+    // An error during start-up is shown; the window is still created and shown.
+    try {
+        FormCreate();
+    } catch (const std::exception &e) {
+        Application::showError(QString::fromLocal8Bit(e.what()));
+    }
 }
 
 void MainWindow::createPages()

@@ -25,7 +25,7 @@ bool SimDevice::isPluggedIn() const
 int SimDevice::write(const std::uint8_t *data, std::size_t length)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_pluggedIn)
+    if (!m_pluggedIn || m_failing)
         return -1;
     QByteArray report(reinterpret_cast<const char *>(data), int(length));
     m_written.push_back({std::chrono::steady_clock::now(), report});
@@ -36,6 +36,9 @@ int SimDevice::write(const std::uint8_t *data, std::size_t length)
 int SimDevice::read(std::uint8_t *buffer, std::size_t length, int timeoutMs)
 {
     std::unique_lock lock(m_mutex);
+    ++m_readCalls;
+    if (m_failing)
+        return -1;
     m_inputReady.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                           [&] { return !m_pluggedIn || !m_inputQueue.empty(); });
     if (!m_pluggedIn)
@@ -71,6 +74,21 @@ void SimDevice::clearWritten()
 {
     std::lock_guard lock(m_mutex);
     m_written.clear();
+}
+
+void SimDevice::setFailing(bool failing)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_failing = failing;
+    }
+    m_inputReady.notify_all();
+}
+
+int SimDevice::readCalls() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_readCalls;
 }
 
 void SimDevice::handleOutputReport(const QByteArray &)

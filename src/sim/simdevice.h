@@ -40,6 +40,10 @@ public:
     void queueInputReport(const QByteArray &bytes);
     std::vector<Written> written() const;
     void clearWritten();
+    // Tests: silently fail every read and write, as a device pulled out
+    // before the system reports it.
+    void setFailing(bool failing);
+    int readCalls() const;
 
 protected:
     // Called with the device's lock held, after the write is logged.
@@ -54,6 +58,8 @@ private:
     bool m_openable;
     HidReportLengths m_lengths;
     bool m_pluggedIn = true;
+    bool m_failing = false;
+    int m_readCalls = 0;
     std::deque<QByteArray> m_inputQueue;
     std::condition_variable m_inputReady;
     std::vector<Written> m_written;
