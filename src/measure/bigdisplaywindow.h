@@ -2,10 +2,32 @@
 
 #include <QWidget>
 
-// The large-digit window (FormBigDisplay).
+#include <memory>
+
+namespace Ui {
+class BigDisplayWindow;
+}
+
+// The large-digit window (FormBigDisplay): the displayed value, maximum and
+// minimum in digits readable from a distance. Created hidden at start-up and
+// kept until the program ends; closing it only hides it. It has no logic:
+// the display tick sets its texts. GUI thread only.
 class BigDisplayWindow : public QWidget
 {
     Q_OBJECT
 public:
     explicit BigDisplayWindow(QWidget *parent = nullptr);
+    ~BigDisplayWindow() override;
+
+    // LED_display, DispMax, DispMin.
+    void setTexts(const QString &value, const QString &max, const QString &min);
+    QString valueText() const;
+    QString maxText() const;
+    QString minText() const;
+
+    // Shows it without making it modal, or brings it to the front.
+    void showOrRaise();
+
+private:
+    std::unique_ptr<Ui::BigDisplayWindow> ui;
 };
