@@ -2,10 +2,46 @@
 
 #include <QDialog>
 
-// The analog output calibration dialog (FormAnCalib).
+#include <memory>
+
+namespace Ui {
+class AnalogCalibrationDialog;
+}
+class DeviceProtocol;
+
+// The analog output calibration dialog (FormAnCalib): forces 9 V or 18 mA
+// on the analog output, stores the reading of a meter in the module and
+// shows the module's calibration factors. Polish texts only. Created once,
+// shown modally. GUI thread only.
 class AnalogCalibrationDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit AnalogCalibrationDialog(QWidget *parent = nullptr);
+    explicit AnalogCalibrationDialog(DeviceProtocol *protocol, QWidget *parent = nullptr);
+    ~AnalogCalibrationDialog() override;
+
+    // Commands go nowhere until the protocol is set.
+    void setProtocol(DeviceProtocol *protocol) { m_protocol = protocol; }
+
+    // Report code 3: the factors of the 0-10 V and of the current output.
+    void showFactors(float voltage, float current);
+
+    void Button1Click();         // Start: command 0xA8
+    void Button2Click();         // Stop: command 0xA9
+    void Btn_Calib_0_10Click();  // store the measured voltage
+    void Btn_Calib_4_20Click();  // store the measured current
+    void Btn_readFactorsClick(); // command 3
+
+    // Accepted meter readings: around the forced 9 V and 18 mA.
+    static constexpr float MinVoltage = 1.0f;
+    static constexpr float MaxVoltage = 15.0f;
+    static constexpr float MinCurrent = 1.0f;
+    static constexpr float MaxCurrent = 25.0f;
+
+private:
+    void store(quint8 output, float value);
+
+    std::unique_ptr<Ui::AnalogCalibrationDialog> ui;
+    DeviceProtocol *m_protocol = nullptr;
 };

@@ -1,25 +1,250 @@
 #include "iosettingspage.h"
 
-IoSettingsPage::IoSettingsPage(DeviceProtocol *protocol, DisplayState *state,
-                               std::function<int()> decimalPlaces, QWidget *parent)
-    : QWidget(parent), m_protocol(protocol), m_state(state), m_decimalPlaces(std::move(decimalPlaces))
+#include "ui_iosettingspage.h"
+
+#include "analogcalibrationdialog.h"
+#include "deviceprotocol.h"
+#include "dialogs.h"
+#include "displaystate.h"
+#include "messagetable.h"
+#include "protocolcodes.h"
+#include "settingfield.h"
+#include "valueformat.h"
+
+namespace {
+
+constexpr float ValueLimit = 100000000.0f;
+constexpr int AddressCount = 247;
+constexpr int ParityCount = 3;
+constexpr int ModeCount = 3;
+constexpr int DefaultDecimalPlaces = 1;
+
+struct ModeLabels {
+    const char *minId;
+    const char *maxId;
+    const char *unitSuffix;
+    float fullScale;
+};
+const ModeLabels Modes[ModeCount] = {
+    {"IDS_88", "IDS_89", " V", 10.0f},
+    {"IDS_91", "IDS_92", " mA", 20.0f},
+    {"IDS_94", "IDS_92", " mA", 20.0f},
+};
+
+// A value that names no item leaves the box without a selection, so that a
+// later write sends 0xFF.
+void selectItem(QComboBox *box, quint8 index)
 {
+    box->setCurrentIndex(index < box->count() ? index : -1);
 }
 
-void IoSettingsPage::applyReport(const OtherSettings &)
+quint8 selectedItem(const QComboBox *box)
 {
+    return quint8(box->currentIndex());
+}
+
+} // namespace
+
+IoSettingsPage::IoSettingsPage(DeviceProtocol *protocol, DisplayState *state,
+                               std::function<int()> decimalPlaces, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::IoSettingsPage>()), m_protocol(protocol),
+      m_state(state), m_decimalPlaces(std::move(decimalPlaces))
+{
+    ui->setupUi(this);
+    m_outputs[0] = {ui->Out1_source, ui->Out1_mode1, ui->Out1_Number1, ui->Out1_condition,
+                    ui->Out1_mode2, ui->Out1_Number2, ui->Out1_state};
+    m_outputs[1] = {ui->Out2_source, ui->Out2_mode1, ui->Out2_Number1, ui->Out2_condition,
+                    ui->Out2_mode2, ui->Out2_Number2, ui->Out2_state};
+
+    connect(ui->Btn_SaveOtherSettings, &QPushButton::clicked, this, &IoSettingsPage::Btn_SaveOtherSettingsClick);
+    connect(ui->Btn_ReadOtherSettings, &QPushButton::clicked, this, &IoSettingsPage::Btn_ReadOtherSettingsClick);
+    connect(ui->Btn_OtherFactory, &QPushButton::clicked, this, &IoSettingsPage::Btn_OtherFactoryClick);
+    connect(ui->Btn_AnalogOutCalib, &QPushButton::clicked, this, &IoSettingsPage::Btn_AnalogOutCalibClick);
+    for (QRadioButton *mode : {ui->RB_amode010V, ui->RB_amode020mA, ui->RB_amode420mA})
+        connect(mode, &QRadioButton::clicked, this, &IoSettingsPage::Rg_AnalogModeClick);
+    connect(ui->Out1_source, &QComboBox::activated, this, &IoSettingsPage::Out1_RefreshObjects);
+    connect(ui->Out1_condition, &QComboBox::activated, this, &IoSettingsPage::Out1_RefreshObjects);
+    connect(ui->Out2_source, &QComboBox::activated, this, &IoSettingsPage::Out2_refreshObject);
+    connect(ui->Out2_condition, &QComboBox::activated, this, &IoSettingsPage::Out2_refreshObject);
+}
+
+IoSettingsPage::~IoSettingsPage() = default;
+
+int IoSettingsPage::decimalPlaces() const
+{
+    return m_decimalPlaces ? m_decimalPlaces() : DefaultDecimalPlaces;
+}
+
+void IoSettingsPage::load(const OtherSettings &settings)
+{
+    const int decimals = decimalPlaces();
+    if (settings.analogMode < ModeCount)
+        SetAnalogMode(settings.analogMode);
+    selectItem(ui->Cb_AnalogSource, settings.analogSource);
+    ui->Cb_AnalogReverse->setChecked(settings.analogReversed != 0);
+    ui->Edit_AnalogMin->setText(formatFixed(settings.analogMin, decimals));
+    ui->Edit_AnalogMax->setText(formatFixed(settings.analogMax, decimals));
+    for (int n = 0; n < 2; ++n) {
+        const OutputRule &rule = settings.outputs[n];
+        const OutputControls &out = m_outputs[n];
+        selectItem(out.condition, rule.combination);
+        selectItem(out.mode1, rule.comparison1);
+        selectItem(out.mode2, rule.comparison2);
+        selectItem(out.state, rule.state);
+        selectItem(out.source, rule.source);
+        out.number1->setText(formatFixed(rule.value1, decimals));
+        out.number2->setText(formatFixed(rule.value2, decimals));
+    }
+    selectItem(ui->Cb_ModbusBaud, settings.modbusBaud);
+    if (settings.modbusAddress >= 1 && settings.modbusAddress <= AddressCount) {
+        const int item = ui->Cb_ModbusAddress->findText(QString::number(settings.modbusAddress));
+        if (item >= 0)
+            ui->Cb_ModbusAddress->setCurrentIndex(item);
+    }
+    if (m_calibration)
+        m_calibration->showFactors(settings.calibrationFactorVoltage, settings.calibrationFactorCurrent);
+    if (settings.parity < ParityCount)
+        ui->ComboBox_UartParity->setCurrentIndex(settings.parity);
+}
+
+void IoSettingsPage::applyReport(const OtherSettings &settings)
+{
+    load(settings);
+    Out1_RefreshObjects();
+    Out2_refreshObject();
+    Rg_AnalogModeClick();
+}
+
+std::optional<OtherSettings> IoSettingsPage::collect()
+{
+    const int decimals = decimalPlaces();
+    OtherSettings settings;
+    bool valid = true;
+    settings.analogMode = quint8(GetAnalogMode());
+    settings.analogSource = selectedItem(ui->Cb_AnalogSource);
+    settings.analogReversed = ui->Cb_AnalogReverse->isChecked() ? 1 : 0;
+    valid &= CheckFloatEdit(ui->Edit_AnalogMin, decimals, -ValueLimit, ValueLimit, settings.analogMin);
+    valid &= CheckFloatEdit(ui->Edit_AnalogMax, decimals, -ValueLimit, ValueLimit, settings.analogMax);
+    // Disabled rows are checked and written as well.
+    for (int n = 0; n < 2; ++n) {
+        OutputRule &rule = settings.outputs[n];
+        const OutputControls &out = m_outputs[n];
+        rule.combination = selectedItem(out.condition);
+        rule.comparison1 = selectedItem(out.mode1);
+        rule.comparison2 = selectedItem(out.mode2);
+        rule.state = selectedItem(out.state);
+        rule.source = selectedItem(out.source);
+        valid &= CheckFloatEdit(out.number1, decimals, -ValueLimit, ValueLimit, rule.value1);
+        valid &= CheckFloatEdit(out.number2, decimals, -ValueLimit, ValueLimit, rule.value2);
+    }
+    settings.modbusBaud = selectedItem(ui->Cb_ModbusBaud);
+    settings.modbusAddress = quint8(ui->Cb_ModbusAddress->currentIndex() + 1);
+    settings.parity = selectedItem(ui->ComboBox_UartParity);
+    if (!valid)
+        return std::nullopt;
+    return settings;
+}
+
+void IoSettingsPage::Btn_SaveOtherSettingsClick()
+{
+    const std::optional<OtherSettings> settings = collect();
+    if (!settings) {
+        // The caption is the same in both languages.
+        Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
+                             GetTextOrDefault(QStringLiteral("IDS_67")), QMessageBox::Ok});
+        return;
+    }
+    m_protocol->setPollEnabled(false);
+    m_protocol->SendCommandReport(settings->encodeCommand());
+}
+
+void IoSettingsPage::Btn_ReadOtherSettingsClick()
+{
+    m_protocol->SendCommand(Code::ReadIoSettings);
+}
+
+void IoSettingsPage::Btn_OtherFactoryClick()
+{
+    m_protocol->SendCommand(Code::FactoryIoSettings);
+}
+
+void IoSettingsPage::Btn_AnalogOutCalibClick()
+{
+    if (m_calibration)
+        m_calibration->exec();
+}
+
+int IoSettingsPage::GetAnalogMode()
+{
+    if (ui->RB_amode010V->isChecked())
+        m_analogMode = 0;
+    else if (ui->RB_amode020mA->isChecked())
+        m_analogMode = 1;
+    else if (ui->RB_amode420mA->isChecked())
+        m_analogMode = 2;
+    return m_analogMode;
+}
+
+void IoSettingsPage::SetAnalogMode(int mode)
+{
+    const bool voltageOutput = m_protocol->AnalogOutVariant() == 0;
+    ui->RB_amode010V->setEnabled(voltageOutput);
+    ui->RB_amode020mA->setEnabled(!voltageOutput);
+    ui->RB_amode420mA->setEnabled(!voltageOutput);
+    QRadioButton *const buttons[ModeCount] = {ui->RB_amode010V, ui->RB_amode020mA, ui->RB_amode420mA};
+    if (mode >= 0 && mode < ModeCount) {
+        buttons[mode]->setChecked(true);
+        m_analogMode = mode;
+    }
+}
+
+void IoSettingsPage::Rg_AnalogModeClick()
+{
+    const ModeLabels &labels = Modes[GetAnalogMode()];
+    ui->Label_VoutMin->setText(GetTextOrDefault(QString::fromLatin1(labels.minId)));
+    ui->Label_VoutMax->setText(GetTextOrDefault(QString::fromLatin1(labels.maxId)));
+    m_state->AnalogUnitSuffix = QString::fromLatin1(labels.unitSuffix);
+    m_state->AnalogFullScale = labels.fullScale;
+}
+
+void IoSettingsPage::refreshOutput(const OutputControls &out)
+{
+    // Only the enabling changes; disabled controls keep their values.
+    const bool active = out.source->currentIndex() > 0;
+    const bool second = active && out.condition->currentIndex() > 0;
+    out.mode1->setEnabled(active);
+    out.number1->setEnabled(active);
+    out.condition->setEnabled(active);
+    out.state->setEnabled(active);
+    out.mode2->setEnabled(second);
+    out.number2->setEnabled(second);
+}
+
+void IoSettingsPage::Out1_RefreshObjects()
+{
+    refreshOutput(m_outputs[0]);
+}
+
+void IoSettingsPage::Out2_refreshObject()
+{
+    refreshOutput(m_outputs[1]);
 }
 
 void IoSettingsPage::fillModbusAddresses()
 {
+    ui->Cb_ModbusAddress->clear();
+    for (int address = 1; address <= AddressCount; ++address)
+        ui->Cb_ModbusAddress->addItem(QString::number(address));
+    ui->Cb_ModbusAddress->setCurrentIndex(0);
+    ui->ComboBox_UartParity->setCurrentIndex(0);
 }
 
 QLineEdit *IoSettingsPage::out1Status() const
 {
-    return nullptr;
+    return ui->Out1Status;
 }
 
 QLineEdit *IoSettingsPage::out2Status() const
 {
-    return nullptr;
+    return ui->Out2Status;
 }

@@ -1,7 +1,14 @@
 #include "sensorcalibrationwindow.h"
 
-SensorCalibrationWindow::SensorCalibrationWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+#include "ui_sensorcalibrationwindow.h"
+
+SensorCalibrationWindow::SensorCalibrationWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::SensorCalibrationWindow>())
 {
-    setObjectName(QStringLiteral("FormCalib"));
-    setWindowTitle(QStringLiteral("FormCalib"));
+    ui->setupUi(this);
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
 }
+
+SensorCalibrationWindow::~SensorCalibrationWindow() = default;

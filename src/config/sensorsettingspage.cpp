@@ -1,32 +1,265 @@
 #include "sensorsettingspage.h"
 
+#include "ui_sensorsettingspage.h"
+
+#include "deviceprotocol.h"
+#include "dialogs.h"
+#include "displaystate.h"
+#include "messagetable.h"
+#include "protocolcodes.h"
+#include "settingfield.h"
+#include "valueformat.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+constexpr float MinCapacityN = 1.0f;
+constexpr float MaxCapacityN = 100000000.0f;
+constexpr int RatedOutputDecimals = 4;
+constexpr float MinRatedOutput = 0.1f;
+constexpr float MaxRatedOutput = 100000000.0f;
+constexpr float SumOffsetLimit = 100000000.0f;
+constexpr int FilterLevels = 100;
+constexpr int UnitCount = 5;
+constexpr int ActiveInputChoices = 4;
+constexpr int DefaultDecimalPlaces = 1;
+
+const char *const UnitSuffixes[UnitCount] = {" N", " kN", " g", " kg", " F"};
+const char *const SumFormulaIds[ActiveInputChoices] = {"IDS_84", "IDS_85", "IDS_86", "IDS_87"};
+
+// Measuring frequency per channel by active inputs: fast, slow.
+const char *const Frequencies[ActiveInputChoices][2] = {
+    {"80 Hz", "10 Hz"}, {"9,8 Hz", "1,2 Hz"}, {"6,5 Hz", "0,8 Hz"}, {"4,9 Hz", "0,6 Hz"}};
+
+} // namespace
+
 SensorSettingsPage::SensorSettingsPage(DeviceProtocol *protocol, DisplayState *state, QWidget *parent)
-    : QWidget(parent), m_protocol(protocol), m_state(state)
+    : QWidget(parent), ui(std::make_unique<Ui::SensorSettingsPage>()), m_protocol(protocol),
+      m_state(state)
 {
+    ui->setupUi(this);
+    m_sensors[0] = {ui->GroupBox_Tens1, ui->Label_ValTens1, ui->Edit_TRange1, ui->Edit_TSens1,
+                    ui->CB_Tens1Sign, ui->Btn_Tens1Zero};
+    m_sensors[1] = {ui->GroupBox_Tens2, ui->Label_ValTens2, ui->Edit_TRange2, ui->Edit_TSens2,
+                    ui->CB_Tens2Sign, ui->Btn_Tens2Zero};
+    m_sensors[2] = {ui->GroupBox_Tens3, ui->Label_ValTens3, ui->Edit_TRange3, ui->Edit_TSens3,
+                    ui->CB_Tens3Sign, ui->Btn_Tens3Zero};
+    m_sensors[3] = {ui->GroupBox_Tens4, ui->Label_ValTens4, ui->Edit_TRange4, ui->Edit_TSens4,
+                    ui->CB_Tens4Sign, ui->Btn_Tens4Zero};
+
+    for (int k = 0; k < 4; ++k) {
+        connect(m_sensors[k].zero, &QPushButton::clicked, this, [this, k] { Btn_TensZeroClick(k + 1); });
+        // Sensor 1's group has no click reaction. Presses over disabled
+        // fields reach the group too, since disabled widgets pass them up.
+        if (k > 0)
+            m_sensors[k].group->installEventFilter(this);
+    }
+    connect(ui->Btn_SetTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::Btn_SetTensSettingsClick);
+    connect(ui->Btn_ReadTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::Btn_ReadTensSettingsClick);
+    connect(ui->Button_TensSettingFactory, &QPushButton::clicked, this,
+            &SensorSettingsPage::Button_TensSettingFactoryClick);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &SensorSettingsPage::BitBtn4Click);
+    connect(ui->Btn_SumTara, &QPushButton::clicked, this, &SensorSettingsPage::Btn_SumTaraClick);
+    connect(ui->Btn_TensCalibrate, &QPushButton::clicked, this, &SensorSettingsPage::Btn_TensCalibrateClick);
+    connect(ui->Cb_SelTens, &QComboBox::activated, this, &SensorSettingsPage::Cb_SelTensClick);
+    connect(ui->Rb_SpeedHI, &QRadioButton::clicked, this, &SensorSettingsPage::Rb_SpeedHIClick);
+    connect(ui->Rb_SpeedLO, &QRadioButton::clicked, this, &SensorSettingsPage::Rb_SpeedHIClick);
 }
 
-void SensorSettingsPage::applyReport(const TensSettings &)
+SensorSettingsPage::~SensorSettingsPage() = default;
+
+void SensorSettingsPage::load(const TensSettings &settings)
 {
+    for (int k = 0; k < 4; ++k) {
+        const SensorBlock &block = settings.sensors[k];
+        m_sensors[k].range->setText(QString::number(block.ratedCapacityN));
+        m_sensors[k].sensitivity->setText(formatFixed(block.ratedOutputMvPerV, RatedOutputDecimals));
+        m_sensors[k].sign->setChecked(block.reversed());
+    }
+    if (settings.filterLevel < FilterLevels && settings.filterLevel < ui->Cb_FiltLevel->count())
+        ui->Cb_FiltLevel->setCurrentIndex(settings.filterLevel);
+    const bool fast = settings.speed != 0;
+    ui->Rb_SpeedHI->setChecked(fast);
+    ui->Rb_SpeedLO->setChecked(!fast);
+    if (settings.unitIndex < UnitCount)
+        ui->Cb_Units->setCurrentIndex(settings.unitIndex);
+    if (settings.activeInputsIndex < ActiveInputChoices)
+        ui->Cb_SelTens->setCurrentIndex(settings.activeInputsIndex);
+    ui->Edit_SumOffset->setText(formatFixed(settings.sumOffset, decimalPlaces()));
+}
+
+void SensorSettingsPage::applyReport(const TensSettings &settings)
+{
+    load(settings);
+    for (int k = 0; k < 4; ++k)
+        m_state->SensorRange[k] = quint32(settings.sensors[k].ratedCapacityN);
+    m_state->ActiveInputs = ui->Cb_SelTens->currentIndex();
+    refreshUnitSuffix();
+    refreshSumFormula();
+    Cb_SelTensClick(); // the frequency label and the enabling
 }
 
 void SensorSettingsPage::onWriteAcknowledged()
 {
+    refreshUnitSuffix();
+    Rb_SpeedHIClick();
+    refreshSumFormula();
 }
 
-void SensorSettingsPage::fillFilterLevels()
+std::optional<TensSettings> SensorSettingsPage::collect() const
 {
+    TensSettings settings;
+    bool valid = true;
+    // Every field is checked, disabled ones too, and one failure does not
+    // stop the others, so every bad field ends up painted.
+    for (int k = 0; k < 4; ++k) {
+        SensorBlock &block = settings.sensors[k];
+        valid &= CheckIntEdit(m_sensors[k].range, MinCapacityN, MaxCapacityN, block.ratedCapacityN);
+        valid &= CheckFloatEdit(m_sensors[k].sensitivity, RatedOutputDecimals, MinRatedOutput,
+                                MaxRatedOutput, block.ratedOutputMvPerV);
+        block.sign = m_sensors[k].sign->isChecked() ? -1 : 1;
+        block.reserved = 0;
+    }
+    // With no item selected an index of -1 goes out as 0xFF.
+    settings.filterLevel = quint8(ui->Cb_FiltLevel->currentIndex());
+    settings.speed = ui->Rb_SpeedHI->isChecked() ? 1 : 0;
+    settings.unitIndex = quint8(ui->Cb_Units->currentIndex());
+    settings.activeInputsIndex = quint8(ui->Cb_SelTens->currentIndex());
+    valid &= CheckFloatEdit(ui->Edit_SumOffset, decimalPlaces(), -SumOffsetLimit, SumOffsetLimit,
+                            settings.sumOffset);
+    if (!valid)
+        return std::nullopt;
+    return settings;
+}
+
+void SensorSettingsPage::Btn_SetTensSettingsClick()
+{
+    const std::optional<TensSettings> settings = collect();
+    if (!settings) {
+        Dialogs::show(this, {QMessageBox::Warning, GetTextOrDefault(QStringLiteral("IDS_68")),
+                             GetTextOrDefault(QStringLiteral("IDS_67")), QMessageBox::Ok});
+        return;
+    }
+    m_protocol->setPollEnabled(false);
+    m_protocol->SendCommandReport(settings->encode(Code::WriteSensorSettings));
+}
+
+void SensorSettingsPage::sendCommand(quint8 code)
+{
+    m_protocol->SendCommand(code);
+}
+
+void SensorSettingsPage::Btn_ReadTensSettingsClick()
+{
+    sendCommand(Code::ReadSensorSettings);
+}
+
+void SensorSettingsPage::Button_TensSettingFactoryClick()
+{
+    sendCommand(Code::FactorySensorSettings);
+}
+
+void SensorSettingsPage::Btn_TensZeroClick(int input)
+{
+    if (input >= 1 && input <= 4)
+        sendCommand(quint8(Code::ZeroInput1 + input - 1));
+}
+
+void SensorSettingsPage::BitBtn4Click()
+{
+    sendCommand(Code::ZeroAllInputs);
+}
+
+void SensorSettingsPage::Btn_SumTaraClick()
+{
+    sendCommand(Code::TareSum);
+}
+
+void SensorSettingsPage::Btn_TensCalibrateClick()
+{
+    // The module offers no sensor calibration; the button stays hidden.
+}
+
+void SensorSettingsPage::Cb_SelTensClick()
+{
+    Rb_SpeedHIClick();
+    const int index = ui->Cb_SelTens->currentIndex();
+    for (int k = 1; k < 4; ++k) {
+        const bool enabled = k <= index;
+        const SensorControls &s = m_sensors[k];
+        for (QWidget *w : {static_cast<QWidget *>(s.range), static_cast<QWidget *>(s.sensitivity),
+                           static_cast<QWidget *>(s.value), static_cast<QWidget *>(s.sign),
+                           static_cast<QWidget *>(s.zero)})
+            w->setEnabled(enabled);
+    }
 }
 
 void SensorSettingsPage::Rb_SpeedHIClick()
 {
+    const int index = ui->Cb_SelTens->currentIndex();
+    if (index < 0 || index >= ActiveInputChoices)
+        return;
+    ui->Label_MesFreq->setText(QString::fromUtf8(Frequencies[index][ui->Rb_SpeedHI->isChecked() ? 0 : 1]));
+}
+
+void SensorSettingsPage::GroupBox_TensClick(int input)
+{
+    if (input < 2 || input > 4 || m_sensors[input - 1].range->isEnabled())
+        return;
+    Dialogs::show(this, {QMessageBox::NoIcon, GetTextOrDefault(QStringLiteral("IDS_160")),
+                         GetTextOrDefault(QStringLiteral("IDS_159")), QMessageBox::Ok});
+}
+
+bool SensorSettingsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        for (int k = 1; k < 4; ++k) {
+            if (watched == m_sensors[k].group) {
+                GroupBox_TensClick(k + 1);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SensorSettingsPage::refreshUnitSuffix()
+{
+    const int index = ui->Cb_Units->currentIndex();
+    if (index >= 0 && index < UnitCount)
+        m_state->UnitSuffix = QString::fromLatin1(UnitSuffixes[index]);
+}
+
+void SensorSettingsPage::refreshSumFormula()
+{
+    const int index = ui->Cb_SelTens->currentIndex();
+    if (index >= 0 && index < ActiveInputChoices)
+        ui->Lab_SummaryValInfo->setText(GetTextOrDefault(QString::fromLatin1(SumFormulaIds[index])));
+}
+
+void SensorSettingsPage::fillFilterLevels()
+{
+    ui->Cb_FiltLevel->clear();
+    for (int i = 0; i < FilterLevels; ++i)
+        ui->Cb_FiltLevel->addItem(QString::number(i));
+    ui->Cb_FiltLevel->setCurrentIndex(0);
 }
 
 int SensorSettingsPage::decimalPlaces() const
 {
-    return 1;
+    const int index = ui->Cb_Decp->currentIndex();
+    return index >= 0 ? index : DefaultDecimalPlaces;
 }
 
-QLabel *SensorSettingsPage::liveValueLabel(int) const
+void SensorSettingsPage::setDecimalPlaces(int places)
 {
-    return nullptr;
+    if (places >= 0 && places < ui->Cb_Decp->count())
+        ui->Cb_Decp->setCurrentIndex(places);
+}
+
+QLabel *SensorSettingsPage::liveValueLabel(int input) const
+{
+    return input >= 1 && input <= 4 ? m_sensors[input - 1].value : nullptr;
 }
