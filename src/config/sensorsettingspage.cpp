@@ -50,10 +50,13 @@ SensorSettingsPage::SensorSettingsPage(DeviceProtocol *protocol, DisplayState *s
 
     for (int k = 0; k < 4; ++k) {
         connect(m_sensors[k].zero, &QPushButton::clicked, this, [this, k] { Btn_TensZeroClick(k + 1); });
-        // Sensor 1's group has no click reaction. Presses over disabled
-        // fields reach the group too, since disabled widgets pass them up.
-        if (k > 0)
+        // Sensor 1's group has no click reaction. The group's controls are
+        // watched too: a disabled button or check box keeps its clicks.
+        if (k > 0) {
             m_sensors[k].group->installEventFilter(this);
+            for (QWidget *child : m_sensors[k].group->findChildren<QWidget *>())
+                child->installEventFilter(this);
+        }
     }
     connect(ui->Btn_SetTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::Btn_SetTensSettingsClick);
     connect(ui->Btn_ReadTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::Btn_ReadTensSettingsClick);
@@ -213,13 +216,17 @@ void SensorSettingsPage::GroupBox_TensClick(int input)
 
 bool SensorSettingsPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        for (int k = 1; k < 4; ++k) {
-            if (watched == m_sensors[k].group) {
-                GroupBox_TensClick(k + 1);
-                return true;
-            }
+    if (event->type() != QEvent::MouseButtonRelease ||
+        static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton || !watched->isWidgetType())
+        return QWidget::eventFilter(watched, event);
+    auto *widget = static_cast<QWidget *>(watched);
+    for (int k = 1; k < 4; ++k) {
+        QGroupBox *group = m_sensors[k].group;
+        // A click on the group itself, or on one of its disabled controls;
+        // enabled controls handle their own clicks.
+        if (widget == group || (!widget->isEnabled() && group->isAncestorOf(widget))) {
+            GroupBox_TensClick(k + 1);
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);
