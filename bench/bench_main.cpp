@@ -1,8 +1,15 @@
 // Costs of the hot paths, measured with a steady clock over many rounds.
+#include "bigdisplaywindow.h"
+#include "devicelink.h"
+#include "deviceprotocol.h"
+#include "displaystate.h"
 #include "livevalues.h"
+#include "measurementspage.h"
+#include "simulatedbackend.h"
 #include "valueformat.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLocale>
 
 #include <chrono>
@@ -22,11 +29,80 @@ void report(const char *name, int rounds, const std::function<void()> &work)
     std::printf("%-40s %10.3f us per call\n", name, us / rounds);
 }
 
+// Two frames whose every value differs, so each tick rewrites every text.
+QByteArray frame(int i)
+{
+    LiveValues v;
+    v.Inputs = quint8(i & 3);
+    v.Outputs = quint8((i >> 1) & 3);
+    v.Sum = 1234.5f + float(i % 2);
+    v.Min = -12.25f - float(i % 2);
+    v.Max = 2345.75f + float(i % 2);
+    v.Input1 = 250.25f + float(i % 2);
+    v.Input2 = 180.5f - float(i % 2);
+    v.Input3 = 320.75f + float(i % 2);
+    v.Input4 = 140.0f - float(i % 2);
+    v.AnalogOut = 4.0f + float(i % 2);
+    return v.encode();
+}
+
+// The page and the big display shown offscreen, connected to the simulated
+// module; frames go through the report handler as the read thread hands
+// them over, and each tick is followed by the paint it causes.
+void benchDisplayTick()
+{
+    std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
+    DeviceLink link(backend.get());
+    DeviceProtocol protocol(&link);
+    QElapsedTimer waited;
+    waited.start();
+    while (!protocol.isPollEnabled() && waited.elapsed() < 5000) // connected, identity read
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    protocol.setPollEnabled(false); // the bench feeds the frames itself
+    if (!link.isConnected()) {
+        std::printf("display tick: the simulated module did not connect\n");
+        return;
+    }
+
+    DisplayState state;
+    state.ActiveInputs = 3;
+    for (quint32 &range : state.SensorRange)
+        range = 1000;
+    state.UnitSuffix = QStringLiteral(" kN");
+    state.AnalogUnitSuffix = QStringLiteral(" mA");
+    state.AnalogFullScale = 20.0f;
+
+    BigDisplayWindow big;
+    MeasurementsPage page(&link, &protocol, &state);
+    MeasurementsPage::Mirrors mirrors;
+    mirrors.bigDisplay = &big;
+    page.setMirrors(mirrors);
+    page.resize(665, 495);
+    page.show();
+    big.show();
+    QApplication::processEvents();
+
+    const QByteArray frames[2] = {frame(0), frame(1)};
+    int i = 0;
+    report("store one frame (OnDeviceReport)", 200000,
+           [&] { protocol.OnDeviceReport(1, frames[++i % 2]); });
+    report("display tick, texts and bars", 20000, [&] {
+        protocol.OnDeviceReport(1, frames[++i % 2]);
+        page.DisplayDataTimer();
+    });
+    report("display tick and paint (page + big)", 2000, [&] {
+        protocol.OnDeviceReport(1, frames[++i % 2]);
+        page.DisplayDataTimer();
+        QApplication::processEvents();
+    });
+    link.releaseAll();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
 
     LiveValues sample;
@@ -38,5 +114,6 @@ int main(int argc, char *argv[])
     report("grouped format of one value", 200000, [&] { sink = float(formatGrouped(1234.56, 2).size()); });
     report("fixed format of one value", 200000, [&] { sink = float(formatFixed(-0.125, 4).size()); });
     (void)sink;
+    benchDisplayTick();
     return 0;
 }

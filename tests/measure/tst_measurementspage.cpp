@@ -1,6 +1,7 @@
 // The Measurements page and the big display window over the simulated module.
 #include "bigdisplaywindow.h"
 #include "colours.h"
+#include "largedigitlabel.h"
 #include "displaystate.h"
 #include "measurementspage.h"
 #include "simrig.h"
@@ -57,6 +58,8 @@ private slots:
     void bigWindowLayout_data();
     void bigWindowLayout();
     void bigWindowShowsAndHides();
+    void largeDigitsDrawLikeALabel_data();
+    void largeDigitsDrawLikeALabel();
 
 private:
     template <typename T = QWidget> T *find(const QWidget *parent, const QString &name)
@@ -471,6 +474,75 @@ void TestMeasurementsPage::bigWindowShowsAndHides()
     page<QAbstractButton>("Bit_BigWindow")->click();
     QVERIFY(m_big->isVisible());
     QCOMPARE(m_big->valueText(), QString("1,234.6 N"));
+}
+
+void TestMeasurementsPage::largeDigitsDrawLikeALabel_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("alignment");
+
+    const int right = Qt::AlignRight | Qt::AlignVCenter;
+    QTest::newRow("DisplaySum") << "-1,234.6 kN" << 80 << right;
+    QTest::newRow("LED_display dashes") << "------------- " << 187 << right;
+    QTest::newRow("LED_display value") << "987.65 kg" << 187 << right;
+    QTest::newRow("centred, top") << "INF N" << 80 << int(Qt::AlignHCenter | Qt::AlignTop);
+    QTest::newRow("left, bottom") << "NaN" << 80 << int(Qt::AlignLeft | Qt::AlignBottom);
+}
+
+// The same pixels, give or take anti-aliasing, as Qt's own label draws.
+void TestMeasurementsPage::largeDigitsDrawLikeALabel()
+{
+    QFETCH(QString, text);
+    QFETCH(int, pixels);
+    QFETCH(int, alignment);
+
+    const QString style = QStringLiteral("background-color: #0E55AB; color: #FFA500; "
+                                         "font-family: Arial; font-size: %1px; font-weight: bold;")
+                              .arg(pixels);
+    QWidget host;
+    QLabel plain(text, &host);
+    LargeDigitLabel large(&host);
+    large.setText(text);
+    for (QLabel *label : {&plain, static_cast<QLabel *>(&large)}) {
+        label->setStyleSheet(style);
+        label->setAlignment(Qt::Alignment(alignment));
+        label->resize(pixels * 6, pixels * 3 / 2);
+    }
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    const QImage expected = plain.grab().toImage();
+    const QImage actual = large.grab().toImage();
+    QCOMPARE(actual.size(), expected.size());
+
+    auto inkBounds = [](const QImage &image) {
+        QRect bounds;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).red() > 0x80)
+                    bounds |= QRect(x, y, 1, 1);
+        return bounds;
+    };
+    const QRect want = inkBounds(expected);
+    const QRect got = inkBounds(actual);
+    QVERIFY(!want.isEmpty());
+    for (int edge : {got.left() - want.left(), got.right() - want.right(),
+                     got.top() - want.top(), got.bottom() - want.bottom()})
+        QVERIFY2(std::abs(edge) <= 2, qPrintable(QStringLiteral("ink at %1,%2 %3x%4, Qt's at %5,%6 %7x%8")
+                                                     .arg(got.x()).arg(got.y()).arg(got.width()).arg(got.height())
+                                                     .arg(want.x()).arg(want.y()).arg(want.width()).arg(want.height())));
+    // Glyphs sit on whole pixels here, so edges may move by one: compare the
+    // pixels that differ with the ink, which an absent or wrong glyph doubles.
+    int ink = 0;
+    int differing = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const int want = expected.pixelColor(x, y).red();
+            ink += want > 0x80;
+            differing += std::abs(want - actual.pixelColor(x, y).red()) > 0x80;
+        }
+    }
+    QVERIFY2(differing * 4 < ink, qPrintable(QStringLiteral("%1 of %2").arg(differing).arg(ink)));
 }
 
 QTEST_MAIN(TestMeasurementsPage)
