@@ -19,8 +19,12 @@ build: configure
 run: build
 	$(BUILD)/klv57-pc $(ARGS)
 
+# Sanitizer reports fail the test that raised them.
+SANITIZER_ENV = TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp second_deadlock_stack=1" \
+                ASAN_OPTIONS="detect_leaks=0" UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1"
+
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/klv57-bench

@@ -1,7 +1,6 @@
 #include "hiddevice.h"
 
 #include <QMetaObject>
-#include <QSemaphore>
 
 #include <vector>
 
@@ -9,11 +8,6 @@ namespace {
 // The longest report a device without a readable descriptor may send.
 constexpr int FallbackReportLength = 257;
 
-// Releases the reader's wait even when the handler throws.
-struct ReleaseOnExit {
-    QSemaphore &done;
-    ~ReleaseOnExit() { done.release(); }
-};
 } // namespace
 
 HidDevice::HidDevice(const HidDeviceInfo &info, std::unique_ptr<HidHandle> handle)
@@ -102,20 +96,42 @@ bool HidDevice::deliver(quint8 reportId, const QByteArray &payload)
 {
     // A blocking queued call would deadlock when the GUI thread stops this
     // reader while the reader waits for it; so wait here, checking the stop
-    // request. A report still queued when the device goes is dropped by Qt
-    // together with this context object.
-    auto done = std::make_shared<QSemaphore>();
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation = m_handlerGeneration.load(), reportId, payload, done] {
-            ReleaseOnExit release{*done};
-            if (generation == m_handlerGeneration && m_handler)
-                m_handler(this, reportId, payload);
-        },
-        Qt::QueuedConnection);
-    while (!done->tryAcquire(1, 10)) {
-        if (m_stopReading)
+    // request. A call still queued when the device goes is dropped by Qt
+    // together with this object.
+    std::unique_lock lock(m_handoffMutex);
+    m_pending = Pending{m_handlerGeneration.load(), reportId, payload};
+    m_inFlight = true;
+    QMetaObject::invokeMethod(this, "deliverPending", Qt::QueuedConnection);
+    while (m_inFlight) {
+        if (m_stopReading) {
+            m_pending.reset();
+            m_inFlight = false;
             return false;
+        }
+        m_handoffDone.wait_for(lock, std::chrono::milliseconds(10));
     }
     return true;
+}
+
+void HidDevice::deliverPending()
+{
+    std::optional<Pending> report;
+    {
+        std::lock_guard lock(m_handoffMutex);
+        report.swap(m_pending);
+    }
+    // The reader goes on only after the handler has returned, even if it throws.
+    struct Done {
+        HidDevice *device;
+        ~Done()
+        {
+            {
+                std::lock_guard lock(device->m_handoffMutex);
+                device->m_inFlight = false;
+            }
+            device->m_handoffDone.notify_all();
+        }
+    } done{this};
+    if (report && report->generation == m_handlerGeneration && m_handler)
+        m_handler(this, report->reportId, report->payload);
 }

@@ -6,8 +6,11 @@
 #include <QObject>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 // One HID device checked out of the controller. It keeps the open handle
@@ -47,6 +50,9 @@ public:
     // Any thread; the caller serialises writes and releases.
     bool writeReport(const QByteArray &report);
 
+private slots:
+    void deliverPending(); // GUI thread
+
 private:
     void startReader();
     void stopReader();
@@ -61,4 +67,15 @@ private:
     std::atomic<quint64> m_handlerGeneration{0}; // changed on the GUI thread
     std::atomic<bool> m_stopReading{false};
     std::thread m_reader;
+
+    // The report on its way from the read thread to the GUI thread.
+    struct Pending {
+        quint64 generation;
+        quint8 reportId;
+        QByteArray payload;
+    };
+    std::mutex m_handoffMutex;
+    std::condition_variable m_handoffDone;
+    std::optional<Pending> m_pending; // guarded by m_handoffMutex
+    bool m_inFlight = false;          // guarded by m_handoffMutex: not yet handled
 };
