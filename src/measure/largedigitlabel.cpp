@@ -36,10 +36,9 @@ const LargeDigitLabel::Glyph &LargeDigitLabel::glyph(QChar c)
     m_overhang = int(std::ceil(metrics.height() / 4));
     Glyph g;
     g.advance = metrics.horizontalAdvance(c);
-    const qreal ratio = devicePixelRatioF();
     const QSizeF size(g.advance + 2 * m_overhang, metrics.height());
-    g.picture = QPixmap((size * ratio).toSize() + QSize(1, 1));
-    g.picture.setDevicePixelRatio(ratio);
+    g.picture = QPixmap((size * m_ratio).toSize() + QSize(1, 1));
+    g.picture.setDevicePixelRatio(m_ratio);
     g.picture.fill(Qt::transparent);
     QPainter painter(&g.picture);
     painter.setFont(font());
@@ -57,6 +56,10 @@ void LargeDigitLabel::paintEvent(QPaintEvent *)
     const QString shown = text();
     if (shown.isEmpty())
         return;
+    if (devicePixelRatioF() != m_ratio) { // moved to a screen of another scale
+        m_glyphs.clear();
+        m_ratio = devicePixelRatioF();
+    }
 
     qreal width = 0;
     for (QChar c : shown)

@@ -27,5 +27,6 @@ private:
     const Glyph &glyph(QChar c);
 
     QHash<QChar, Glyph> m_glyphs; // for the current font, colour and scale
+    qreal m_ratio = 0;            // device pixel ratio the glyphs were drawn for
     int m_overhang = 0;
 };

@@ -14,6 +14,9 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 const QString ModulePath = QStringLiteral("sim:klv57");
@@ -53,6 +56,7 @@ private slots:
     void tick_data();
     void tick();
     void disconnectedTickFreezes();
+    void nonFiniteFrameKeepsBars();
     void buttonsSendTheirCommand_data();
     void buttonsSendTheirCommand();
     void bigWindowLayout_data();
@@ -351,6 +355,36 @@ void TestMeasurementsPage::disconnectedTickFreezes()
                              "DisplayTens2", "DisplayTens3", "DisplayTens4"})
         QCOMPARE(page<QLabel>(name)->text(), NoConnection);
     QCOMPARE(snapshot(), before);
+}
+
+// NaN and infinities as the module's float bytes carry them, through the
+// report handler: texts say what they are, the bars they would move stay.
+void TestMeasurementsPage::nonFiniteFrameKeepsBars()
+{
+    connectWithMirrors(3, nullptr);
+    m_page->DisplayDataTimer();
+    const QList<int> bars{125, 0, 250, 499};
+
+    LiveValues broken = knownFrame();
+    broken.Sum = -std::numeric_limits<float>::infinity();
+    broken.Input1 = std::numeric_limits<float>::quiet_NaN();
+    broken.Input3 = std::numeric_limits<float>::infinity();
+    broken.AnalogOut = std::numeric_limits<float>::quiet_NaN();
+    broken.Input4 = 400.0f; // still moves its bar
+    m_module->setFixedFrame(broken);
+    QTRY_VERIFY(std::isnan(m_rig->protocol->liveValues().Input1));
+    m_page->DisplayDataTimer();
+
+    QCOMPARE(page<QLabel>("DisplaySum")->text(), QString("-INF N"));
+    QCOMPARE(m_big->valueText(), QString("-INF N"));
+    const QStringList texts{"NaN N", "2.0 N", "INF N", "400.0 N"};
+    for (int k = 1; k <= 4; ++k) {
+        QCOMPARE(page<QLabel>(QStringLiteral("DisplayTens%1").arg(k))->text(), texts[k - 1]);
+        QCOMPARE(page<QProgressBar>(QStringLiteral("PBTens%1").arg(k))->value(),
+                 k == 4 ? 200 : bars[k - 1]);
+    }
+    QCOMPARE(page<QLabel>("Lab_VoutVal")->text(), QString("NaN mA"));
+    QCOMPARE(page<QProgressBar>("PBVout")->value(), 200);
 }
 
 void TestMeasurementsPage::buttonsSendTheirCommand_data()
