@@ -30,7 +30,11 @@ void TestValueFormat::fixed_data()
         << double(123456.789f) << 4 << "en_US" << "123456.7900";
     QTest::newRow("exponent text read back") << 1e3 << 2 << "pl_PL" << "1000,00";
     QTest::newRow("negative") << -5.0 << 4 << "en_US" << "-5.0000";
-    QTest::newRow("rounds half up at 0 places") << 12.6 << 0 << "en_US" << "13";
+    QTest::newRow("rounds up at 0 places") << 12.6 << 0 << "en_US" << "13";
+    QTest::newRow("exact half away from zero") << 12.5 << 0 << "en_US" << "13";
+    QTest::newRow("negative half away from zero") << -12.5 << 0 << "en_US" << "-13";
+    QTest::newRow("half at 2 places") << 0.125 << 2 << "en_US" << "0.13";
+    QTest::newRow("not quite half stays down") << 0.145 << 2 << "en_US" << "0.14";
     QTest::newRow("3 places") << 12.6 << 3 << "pl_PL" << "12,600";
     QTest::newRow("8 integer digits stay fixed") << 99999999.0 << 2 << "en_US" << "99999999.00";
     QTest::newRow("9 integer digits go exponent") << 100000000.0 << 0 << "en_US" << "1.0000000E+08";

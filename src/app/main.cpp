@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
         MainWindow form1(&link, &protocol);
         AboutDialog form2(&form1);
         SensorCalibrationWindow formCalib;
-        AnalogCalibrationDialog formAnCalib(&form1);
+        AnalogCalibrationDialog formAnCalib(&protocol, &form1);
         BigDisplayWindow formBigDisplay;
         form1.setWindows(&form2, &formAnCalib, &formBigDisplay);
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace {
@@ -20,6 +21,20 @@ QString nonFinite(double value)
     return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
 }
 
+// to_chars breaks exact ties to even; a value that lies exactly halfway is
+// nudged outwards so that it rounds away from zero (12.5 -> 13), as people
+// expect. A double's decimal expansion ends within 60 places of a tie.
+double breakTieAwayFromZero(double magnitude, int places)
+{
+    std::string exact = toChars(magnitude, std::chars_format::fixed, places + 60);
+    std::size_t point = exact.find('.');
+    if (point == std::string::npos || point + 1 + std::size_t(places) >= exact.size())
+        return magnitude;
+    std::string tail = exact.substr(point + 1 + std::size_t(places));
+    bool tie = tail[0] == '5' && tail.find_first_not_of('0', 1) == std::string::npos;
+    return tie ? std::nextafter(magnitude, std::numeric_limits<double>::infinity()) : magnitude;
+}
+
 // Rounds |value| once, at whichever of the two limits cuts more digits.
 // Returns the plain digits with '.' or an empty string when the integer
 // part is too long for `significant` digits.
@@ -32,7 +47,7 @@ std::string fixedDigits(double magnitude, int decimals, int significant)
     if (exponent >= significant)
         return {};
     int places = exponent >= 0 ? std::min(decimals, significant - 1 - exponent) : decimals;
-    std::string text = toChars(magnitude, std::chars_format::fixed, places);
+    std::string text = toChars(breakTieAwayFromZero(magnitude, places), std::chars_format::fixed, places);
     std::size_t point = text.find('.');
     std::size_t integerDigits = point == std::string::npos ? text.size() : point;
     if (integerDigits > std::size_t(significant)) // rounding carried into a new digit

@@ -16,11 +16,6 @@ constexpr float ForcedVoltage = 9.0f;
 constexpr float ForcedCurrent = 18.0f;
 } // namespace
 
-AnalogCalibrationDialog::AnalogCalibrationDialog(QWidget *parent)
-    : AnalogCalibrationDialog(nullptr, parent)
-{
-}
-
 AnalogCalibrationDialog::AnalogCalibrationDialog(DeviceProtocol *protocol, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       ui(std::make_unique<Ui::AnalogCalibrationDialog>()), m_protocol(protocol)

@@ -17,12 +17,8 @@ class AnalogCalibrationDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit AnalogCalibrationDialog(QWidget *parent = nullptr);
     explicit AnalogCalibrationDialog(DeviceProtocol *protocol, QWidget *parent = nullptr);
     ~AnalogCalibrationDialog() override;
-
-    // Commands go nowhere until the protocol is set.
-    void setProtocol(DeviceProtocol *protocol) { m_protocol = protocol; }
 
     // Report code 3: the factors of the 0-10 V and of the current output.
     void showFactors(float voltage, float current);

@@ -62,7 +62,7 @@ void TestAnalogCalibration::layout_data()
 void TestAnalogCalibration::layout()
 {
     QFETCH(QString, name);
-    AnalogCalibrationDialog dialog; // no protocol: its buttons send nothing
+    AnalogCalibrationDialog dialog(nullptr); // no protocol: its buttons send nothing
     QCOMPARE(dialog.objectName(), QString("FormAnCalib"));
     QCOMPARE(dialog.windowTitle(), QString("Wyjście analogowe - kalibracja"));
     QWidget *w = dialog.findChild<QWidget *>(name);
