@@ -11,7 +11,14 @@
 #include "sensorsettingspage.h"
 #include "simrig.h"
 
+#include "colours.h"
+#include "statusfield.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QWidget>
 
 struct ConfigRig {
@@ -85,6 +92,48 @@ struct ConfigRig {
     }
 
     QList<quint8> commands() const { return withoutPolls(writtenCodes(*module)); }
+
+    // A save attempt on a page with fields left red by an earlier one:
+    // applies "name=text" edits, presses the save button and returns the
+    // page's setting fields (read-only edit boxes are status fields).
+    QList<QLineEdit *> trySave(QWidget *page, const QStringList &edits, const char *saveButton)
+    {
+        QList<QLineEdit *> fields;
+        for (QLineEdit *field : page->findChildren<QLineEdit *>()) {
+            if (field->isReadOnly())
+                continue;
+            setFieldColour(field, Colours::Inactive);
+            fields << field;
+        }
+        for (const QString &edit : edits) {
+            const QStringList parts = edit.split('=');
+            find<QLineEdit>(page, parts[0].toLatin1())->setText(parts[1]);
+        }
+        QTest::mouseClick(find<QPushButton>(page, saveButton), Qt::LeftButton);
+        return fields;
+    }
+
+    // After a refused save: one warning box with this text and caption,
+    // nothing sent, exactly the bad fields red, and the texts as given.
+    void verifyRefused(QWidget *page, const QList<QLineEdit *> &fields, const QStringList &bad,
+                       const QStringList &texts, const QString &text, quint8 writeCode) const
+    {
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(messages[0].caption, QString("Warning"));
+        QCOMPARE(messages[0].text, text);
+        QCOMPARE(messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(sent(writeCode).isEmpty());
+        const QColor normal = QApplication::palette(page).color(QPalette::Base);
+        for (QLineEdit *field : fields)
+            QVERIFY2(field->palette().color(QPalette::Base) ==
+                         (bad.contains(field->objectName()) ? Colours::Inactive : normal),
+                     qPrintable(field->objectName()));
+        for (const QString &expected : texts) {
+            const QStringList parts = expected.split('=');
+            QCOMPARE(find<QLineEdit>(page, parts[0].toLatin1())->text(), parts[1]);
+        }
+    }
 
     template <typename T> T *find(QWidget *page, const char *name) const
     {

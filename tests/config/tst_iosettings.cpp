@@ -391,34 +391,9 @@ void TestIoSettings::writeRefused()
 
     ConfigRig rig; // not connected: the controls' start values
     QWidget *page = rig.io.get();
-    const QList<QLineEdit *> fields = page->findChildren<QLineEdit *>();
-    for (QLineEdit *field : fields)
-        setFieldColour(field, Colours::Inactive); // as left by an earlier failed save
-    for (const QString &edit : edits) {
-        const QStringList parts = edit.split('=');
-        rig.find<QLineEdit>(page, parts[0].toLatin1())->setText(parts[1]);
-    }
-
-    QTest::mouseClick(rig.find<QPushButton>(page, "Btn_SaveOtherSettings"), Qt::LeftButton);
-
-    QCOMPARE(rig.messages.size(), 1);
-    QCOMPARE(rig.messages[0].icon, QMessageBox::Warning);
-    QCOMPARE(rig.messages[0].caption, QString("Warning"));
-    QTEST(rig.messages[0].text, "text");
-    QCOMPARE(rig.messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(rig.sent(Code::WriteIoSettings).isEmpty());
-    const QColor normal = QApplication::palette(fields.first()).color(QPalette::Base);
-    for (QLineEdit *field : fields) {
-        if (field->isReadOnly())
-            continue; // the live output states are no setting fields
-        QVERIFY2(field->palette().color(QPalette::Base) ==
-                     (bad.contains(field->objectName()) ? Colours::Inactive : normal),
-                 qPrintable(field->objectName()));
-    }
-    for (const QString &text : texts) {
-        const QStringList parts = text.split('=');
-        QCOMPARE(rig.find<QLineEdit>(page, parts[0].toLatin1())->text(), parts[1]);
-    }
+    const QList<QLineEdit *> fields = rig.trySave(page, edits, "Btn_SaveOtherSettings");
+    QFETCH(QString, text);
+    rig.verifyRefused(page, fields, bad, texts, text, Code::WriteIoSettings);
 }
 
 // Save, acknowledgement, read-back against the simulated module; a row

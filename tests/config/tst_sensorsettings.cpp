@@ -360,31 +360,9 @@ void TestSensorSettings::writeRefused()
         choice->setCurrentIndex(activeIndex);
         emit choice->activated(activeIndex);
     }
-    const QList<QLineEdit *> fields = page->findChildren<QLineEdit *>();
-    for (QLineEdit *field : fields)
-        setFieldColour(field, Colours::Inactive); // as left by an earlier failed save
-    for (const QString &edit : edits) {
-        const QStringList parts = edit.split('=');
-        rig.find<QLineEdit>(page, parts[0].toLatin1())->setText(parts[1]);
-    }
-
-    QTest::mouseClick(rig.find<QPushButton>(page, "Btn_SetTensSettings"), Qt::LeftButton);
-
-    QCOMPARE(rig.messages.size(), 1);
-    QCOMPARE(rig.messages[0].icon, QMessageBox::Warning);
-    QCOMPARE(rig.messages[0].caption, QString("Warning"));
-    QCOMPARE(rig.messages[0].text, QString("Błędne parametry"));
-    QCOMPARE(rig.messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(rig.sent(Code::WriteSensorSettings).isEmpty());
-    const QColor normal = QApplication::palette(fields.first()).color(QPalette::Base);
-    for (QLineEdit *field : fields)
-        QVERIFY2(field->palette().color(QPalette::Base) ==
-                     (bad.contains(field->objectName()) ? Colours::Inactive : normal),
-                 qPrintable(field->objectName()));
-    for (const QString &text : texts) {
-        const QStringList parts = text.split('=');
-        QCOMPARE(rig.find<QLineEdit>(page, parts[0].toLatin1())->text(), parts[1]);
-    }
+    const QList<QLineEdit *> fields = rig.trySave(page, edits, "Btn_SetTensSettings");
+    rig.verifyRefused(page, fields, bad, texts, QString::fromUtf8("Błędne parametry"),
+                      Code::WriteSensorSettings);
 }
 
 // Save, acknowledgement, read-back: the module stores the record, the
