@@ -14,7 +14,10 @@
 #include "colours.h"
 #include "statusfield.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -143,6 +146,39 @@ struct ConfigRig {
         return widget;
     }
 };
+
+inline QString yesNo(bool b)
+{
+    return b ? "y" : "n";
+}
+
+// What a control shows, for the layout tables: "text" (caption, title or
+// text), "hint", "hidden", "enabled", "checked", "readOnly" (y/n), and for a
+// combo box "items" (joined by |) or "current".
+inline QString shown(QWidget *w, const QString &what)
+{
+    if (what == "hint")
+        return w->toolTip();
+    if (what == "hidden")
+        return yesNo(w->isHidden());
+    if (what == "enabled")
+        return yesNo(w->isEnabled());
+    if (what == "readOnly")
+        return yesNo(static_cast<QLineEdit *>(w)->isReadOnly());
+    if (auto *box = qobject_cast<QComboBox *>(w)) {
+        if (what == "current")
+            return box->currentText();
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        return items.join('|');
+    }
+    if (auto *group = qobject_cast<QGroupBox *>(w))
+        return group->title();
+    if (auto *check = qobject_cast<QAbstractButton *>(w))
+        return what == "checked" ? yesNo(check->isChecked()) : check->text();
+    return w->property("text").toString();
+}
 
 // Hex with blanks for readability: "8a 00 01" -> bytes.
 inline QByteArray hexBytes(QByteArray text)

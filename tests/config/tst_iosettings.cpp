@@ -16,11 +16,6 @@ namespace {
 const QLocale Polish(QLocale::Polish, QLocale::Poland);
 const QLocale English(QLocale::English, QLocale::UnitedStates);
 
-QString yesNo(bool b)
-{
-    return b ? "y" : "n";
-}
-
 // "ynn": which of the three mode buttons are enabled.
 QString enabledModes(QWidget *page)
 {
@@ -154,27 +149,7 @@ void TestIoSettings::layoutAtStart()
     page.fillModbusAddresses();
     QWidget *w = page.findChild<QWidget *>(name);
     QVERIFY2(w, qPrintable(name));
-    QString value;
-    if (what == "hint")
-        value = w->toolTip();
-    else if (what == "hidden")
-        value = yesNo(w->isHidden());
-    else if (what == "enabled")
-        value = yesNo(w->isEnabled());
-    else if (what == "checked")
-        value = yesNo(isChecked(w));
-    else if (what == "readOnly")
-        value = yesNo(static_cast<QLineEdit *>(w)->isReadOnly());
-    else if (auto *box = qobject_cast<QComboBox *>(w)) {
-        QStringList items;
-        for (int i = 0; i < box->count(); ++i)
-            items << box->itemText(i);
-        value = what == "current" ? box->currentText() : items.join('|');
-    } else if (auto *group = qobject_cast<QGroupBox *>(w))
-        value = group->title();
-    else
-        value = w->property("text").toString();
-    QTEST(value, "expected");
+    QTEST(shown(w, what), "expected");
     QCOMPARE(state.AnalogUnitSuffix, QString());
     QCOMPARE(state.AnalogFullScale, 0.0f);
 }

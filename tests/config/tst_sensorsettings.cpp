@@ -18,33 +18,6 @@ const QLocale Polish(QLocale::Polish, QLocale::Poland);
 const QLocale English(QLocale::English, QLocale::UnitedStates);
 
 const char *const Block = "00000000 e8030000 00000040 01"; // 1000 N, 2.0 mV/V, normal
-
-// Text, title, items or hint of a control, for the layout table.
-QString shown(QWidget *w, const QString &what)
-{
-    if (what == "hint")
-        return w->toolTip();
-    if (what == "hidden")
-        return w->isHidden() ? "yes" : "no";
-    if (what == "enabled")
-        return w->isEnabled() ? "yes" : "no";
-    if (auto *box = qobject_cast<QComboBox *>(w)) {
-        if (what == "current")
-            return box->currentText();
-        QStringList items;
-        for (int i = 0; i < box->count(); ++i)
-            items << box->itemText(i);
-        return items.join('|');
-    }
-    if (auto *group = qobject_cast<QGroupBox *>(w))
-        return group->title();
-    if (auto *check = qobject_cast<QAbstractButton *>(w))
-        return what == "checked" ? (check->isChecked() ? "yes" : "no") : check->text();
-    if (auto *edit = qobject_cast<QLineEdit *>(w))
-        return edit->text();
-    return w->property("text").toString();
-}
-
 } // namespace
 
 class TestSensorSettings : public QObject
@@ -84,7 +57,7 @@ void TestSensorSettings::layoutAtStart_data()
     row("Btn_SumTara", "text", "Tara");
     row("GroupBox8", "text", "Filtracja pomiarów");
     row("Rb_SpeedHI", "text", "Szybka");
-    row("Rb_SpeedHI", "checked", "yes");
+    row("Rb_SpeedHI", "checked", "y");
     row("Rb_SpeedLO", "text", "Wolna");
     row("Label4", "text", "Poziom filtracji:");
     row("Label_DataFreq", "text", "Częstliwosc pomiarów: ");
@@ -103,15 +76,15 @@ void TestSensorSettings::layoutAtStart_data()
     row("Edit_TSens4", "text", "0");
     row("Edit_SumOffset", "text", "0");
     row("CB_Tens1Sign", "text", "Odwróć znak");
-    row("CB_Tens4Sign", "checked", "no");
+    row("CB_Tens4Sign", "checked", "n");
     row("Btn_Tens3Zero", "text", "Zero");
-    row("Edit_TRange4", "enabled", "yes");
+    row("Edit_TRange4", "enabled", "y");
     row("BitBtn4", "text", "Zero 1 2 3 4");
     row("Btn_SetTensSettings", "text", "Zapisz");
     row("Btn_ReadTensSettings", "text", "Odczytaj");
     row("Button_TensSettingFactory", "text", "Przywróć fabryczne");
     row("Btn_TensCalibrate", "text", "Kalibracja");
-    row("Btn_TensCalibrate", "hidden", "yes");
+    row("Btn_TensCalibrate", "hidden", "y");
     row("Cb_SelTens", "items", "1|1+2|1+2+3|1+2+3+4");
     row("Cb_SelTens", "current", "1");
     row("Cb_Units", "items", "N - niutony|kN -kiloniutony|g   -gramy|kg -kilogramy|F    -funty");
