@@ -17,7 +17,6 @@ constexpr float ValueLimit = 100000000.0f;
 constexpr int AddressCount = 247;
 constexpr int ParityCount = 3;
 constexpr int ModeCount = 3;
-constexpr int DefaultDecimalPlaces = 1;
 
 struct ModeLabels {
     const char *minId;

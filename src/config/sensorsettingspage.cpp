@@ -23,7 +23,6 @@ constexpr float SumOffsetLimit = 100000000.0f;
 constexpr int FilterLevels = 100;
 constexpr int UnitCount = 5;
 constexpr int ActiveInputChoices = 4;
-constexpr int DefaultDecimalPlaces = 1;
 
 const char *const UnitSuffixes[UnitCount] = {" N", " kN", " g", " kg", " F"};
 const char *const SumFormulaIds[ActiveInputChoices] = {"IDS_84", "IDS_85", "IDS_86", "IDS_87"};

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QtGlobal>
 
+// Decimal places of shown and checked values when none is chosen yet: the
+// program's stored default.
+constexpr int DefaultDecimalPlaces = 1;
+
 // What the settings pages keep for the live display: written when the
 // module's settings reports arrive, read by every display tick.
 struct DisplayState {

@@ -36,7 +36,6 @@ public:
         std::function<int()> decimalPlaces;                        // Cb_Decp item index
     };
 
-    static constexpr int DefaultDecimalPlaces = 1; // config.ini's default
 
     MeasurementsPage(DeviceLink *link, DeviceProtocol *protocol, const DisplayState *state,
                      QWidget *parent = nullptr);

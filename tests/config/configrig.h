@@ -180,6 +180,20 @@ inline QString shown(QWidget *w, const QString &what)
     return w->property("text").toString();
 }
 
+// The columns of a layout table and one row of it: a control, what of it
+// is looked at (see shown()) and the expected value.
+inline void layoutColumns()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("expected");
+}
+
+inline void layoutRow(const char *name, const char *what, const QString &expected)
+{
+    QTest::newRow(QByteArray(name) + " " + what) << QString(name) << QString(what) << expected;
+}
+
 // Hex with blanks for readability: "8a 00 01" -> bytes.
 inline QByteArray hexBytes(QByteArray text)
 {

@@ -70,12 +70,8 @@ private slots:
 
 void TestIoSettings::layoutAtStart_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("expected");
-    auto row = [](const char *name, const char *what, const QString &expected) {
-        QTest::newRow(QByteArray(name) + " " + what) << QString(name) << QString(what) << expected;
-    };
+    layoutColumns();
+    const auto row = layoutRow;
     const QString sources = "Nieaktywne|Wejście 1|Wejście 2|Wejście 3|Wejście 4|Suma";
     row("GroupBox19", "text", "Wyjście analogowe (0-10V/ 4-20mA)");
     row("GroupBox15", "text", "Tryb");

@@ -43,12 +43,8 @@ private slots:
 
 void TestSensorSettings::layoutAtStart_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("expected");
-    auto row = [](const char *name, const char *what, const QString &expected) {
-        QTest::newRow(QByteArray(name) + " " + what) << QString(name) << QString(what) << expected;
-    };
+    layoutColumns();
+    const auto row = layoutRow;
     row("GroupBox7", "text", "Wartość sumaryczna:");
     row("Label2", "text", "Aktywne wejscia:");
     row("Label11", "text", "Offset:");
