@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -13,6 +14,8 @@ private slots:
     void fixed();
     void grouped_data();
     void grouped();
+    void halves_data();
+    void halves();
     void version_data();
     void version();
 };
@@ -80,6 +83,73 @@ void TestValueFormat::grouped()
     QFETCH(QString, locale);
     QFETCH(QString, expected);
     QCOMPARE(formatGrouped(value, decimals, QLocale(locale)), expected);
+}
+
+// Exact binary halves at the last kept place, and the double just below each,
+// for 1 to 9 integer digits and 0 to 4 places. Scaled to units of the last
+// kept place a half is N + 1/2 and shows as N + 1; just below it shows as N.
+// The expected text is built from N with integer arithmetic.
+void TestValueFormat::halves_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("grouped");
+    QTest::addColumn<QString>("expected");
+
+    struct Style { const char *locale; QString point, group; };
+    const Style styles[] = {{"en_US", ".", ","}, {"pl_PL", ",", QString(QChar(0x00A0))}};
+    for (int digits = 1; digits <= 9; ++digits) {
+        const qint64 integer = QByteArray("123456785").left(digits).toLongLong();
+        for (int places = 0; places <= 4; ++places) {
+            // 8 significant digits: a long integer part keeps fewer places.
+            const int kept = std::min(places, 8 - digits);
+            qint64 unit = 1, five = 5; // 10^kept and 5^(kept + 1)
+            for (int i = 0; i < kept; ++i) {
+                unit *= 10;
+                five *= 5;
+            }
+            // 2^-(kept + 1) is five / (10 * unit); with 9 digits the half is the final 5.
+            const double half = kept < 0 ? double(integer) : integer + std::ldexp(1.0, -(kept + 1));
+            const qint64 below = kept < 0 ? integer / 10 : integer * unit + five / 10;
+            for (bool up : {true, false}) {
+                const QString n = QString::number(up ? below + 1 : below);
+                for (const Style &style : styles) {
+                    for (bool grouped : {false, true}) {
+                        QString text;
+                        if (kept < 0) {
+                            text = n.left(1) + style.point + n.mid(1) + "E+08";
+                        } else {
+                            QString whole = n.chopped(kept);
+                            for (int i = int(whole.size()) - 3; grouped && i > 0; i -= 3)
+                                whole.insert(i, style.group);
+                            text = whole;
+                            if (places > 0)
+                                text += style.point + n.right(kept) + QString(places - kept, '0');
+                        }
+                        const double value = up ? half : std::nextafter(half, 0.0);
+                        for (double sign : {1.0, -1.0}) {
+                            QTest::addRow("%.17g at %d %s%s", sign * value, places, style.locale,
+                                          grouped ? " grouped" : "")
+                                << sign * value << places << style.locale << grouped
+                                << (sign < 0 ? "-" : "") + text;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+void TestValueFormat::halves()
+{
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(QString, locale);
+    QFETCH(bool, grouped);
+    QFETCH(QString, expected);
+    const QLocale l(locale);
+    QCOMPARE(grouped ? formatGrouped(value, decimals, l) : formatFixed(value, decimals, l), expected);
 }
 
 void TestValueFormat::version_data()
