@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -21,9 +22,15 @@ struct HidDeviceInfo {
 // Report lengths as Windows counts them: the longest report of each
 // direction plus one byte for the report ID.
 struct HidReportLengths {
+    // A device that declares a longer report is not opened at all: this
+    // module's reports are 65 bytes, and a hostile descriptor must not make
+    // us allocate megabytes per poll.
+    static constexpr int MaxLength = 4096;
+
     int input = 0;
     int output = 0;
     bool numbered = false; // reports carry an ID byte on the wire
+    bool tooLong = false;  // a report longer than MaxLength was declared
 };
 
 class HidHandle
@@ -32,8 +39,9 @@ public:
     virtual ~HidHandle() = default;
     // Capabilities; zero lengths when they cannot be read.
     virtual HidReportLengths reportLengths() = 0;
-    // Writes one whole report, byte 0 the report ID; returns bytes written or -1.
-    // Callers serialise writes on one handle.
+    // Writes one whole report, byte 0 the report ID; returns bytes written or
+    // -1. A handle is used by one thread at a time: a device has one handle
+    // for its read thread and another for the writer.
     virtual int write(const std::uint8_t *data, std::size_t length) = 0;
     // Read thread only: waits up to timeoutMs; returns bytes read, 0 on
     // timeout, -1 on error (device gone). Byte 0 is the report ID when the
@@ -50,10 +58,13 @@ public:
 
     // GUI thread.
     virtual std::vector<HidDeviceInfo> enumerate() = 0;
-    // Opens for reading and writing; nullptr when access is refused.
+    // Opens for reading and writing; nullptr when access is refused. Each
+    // call gives a handle of its own.
     virtual std::unique_ptr<HidHandle> open(const QString &path) = 0;
 
 signals:
-    // A HID device arrived or left (GUI thread).
-    void devicesChanged();
+    // A HID device arrived or left (GUI thread). `removedPaths` names the
+    // nodes that went away: a node of the same name may be back already, but
+    // a handle opened before the removal is dead for good.
+    void devicesChanged(const QStringList &removedPaths);
 };

@@ -1,9 +1,13 @@
 #include "hidreportdescriptor.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
 namespace {
+
+// Anything above this is refused anyway; capping keeps the arithmetic exact.
+constexpr quint64 CapBits = quint64(HidReportLengths::MaxLength + 1) * 8;
 
 struct GlobalState {
     quint32 reportSize = 0;
@@ -42,8 +46,11 @@ HidReportLengths parseReportDescriptor(const QByteArray &descriptor)
         const int type = (prefix >> 2) & 0x03; // 0 main, 1 global, 2 local
         const int tag = (prefix >> 4) & 0x0F;
         if (type == 0 && (tag == 0x8 || tag == 0x9)) { // Input, Output
+            // Both factors are 32-bit, so the product fits; the sum is capped
+            // so that no number of items can wrap it.
             auto &bits = tag == 0x8 ? inputBits : outputBits;
-            bits[global.reportId] += quint64(global.reportSize) * global.reportCount;
+            quint64 &sum = bits[global.reportId];
+            sum = std::min(sum + quint64(global.reportSize) * global.reportCount, CapBits);
         } else if (type == 1) {
             switch (tag) {
             case 0x7: global.reportSize = value; break;
@@ -65,7 +72,17 @@ HidReportLengths parseReportDescriptor(const QByteArray &descriptor)
         quint64 best = 0;
         for (const auto &entry : bits)
             best = std::max(best, entry.second);
-        return best == 0 ? 0 : int((best + 7) / 8) + 1;
+        return best == 0 ? quint64(0) : (best + 7) / 8 + 1;
     };
-    return {longest(inputBits), longest(outputBits), numbered};
+    const quint64 input = longest(inputBits);
+    const quint64 output = longest(outputBits);
+    HidReportLengths lengths;
+    lengths.numbered = numbered;
+    if (input > quint64(HidReportLengths::MaxLength) || output > quint64(HidReportLengths::MaxLength)) {
+        lengths.tooLong = true;
+        return lengths;
+    }
+    lengths.input = int(input);
+    lengths.output = int(output);
+    return lengths;
 }
