@@ -11,7 +11,9 @@
 #include <QStringList>
 #include <QTest>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 struct SimRig {
     SimulatedBackend backend;
@@ -41,6 +43,8 @@ struct SimRig {
 
     ~SimRig()
     {
+        for (const HidDeviceInfo &info : backend.enumerate()) // a held write would hold the writer
+            backend.device(info.path)->setWriteStall(std::chrono::milliseconds(0));
         if (protocol)
             protocol->setPollEnabled(false);
         protocol.reset();
@@ -48,6 +52,15 @@ struct SimRig {
     }
 
     QString status() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
+
+    // Writes only queue; waits until the writer has sent them, without
+    // handling events, so no answer is handled meanwhile.
+    void waitForWrites() const
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (link->pendingWrites() > 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 };
 
 // The command codes written to a simulated device, in order.

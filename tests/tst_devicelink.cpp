@@ -30,7 +30,11 @@ private slots:
     void otherDevicePluggedWhileModuleStays();
     void statusTextsFollowTheLanguage();
     void writesNothingWhenNotConnected();
-    void failingReadsBackOff();
+    void moduleFailingAsGoneIsReleased_data();
+    void moduleFailingAsGoneIsReleased();
+    void replugInsideOneListing();
+    void stalledWriteBlocksNothing();
+    void oversizedReportsAreNotOpened();
 };
 
 void TestDeviceLink::displayNames()
@@ -198,21 +202,110 @@ void TestDeviceLink::writesNothingWhenNotConnected()
     QVERIFY(locked->written().empty());
 }
 
-void TestDeviceLink::failingReadsBackOff()
+void TestDeviceLink::moduleFailingAsGoneIsReleased_data()
+{
+    QTest::addColumn<bool>("readsFail"); // else only writes (and opens) fail
+    QTest::newRow("reads and writes fail") << true;
+    QTest::newRow("a write fails") << false;
+}
+
+void TestDeviceLink::moduleFailingAsGoneIsReleased()
+{
+    QFETCH(bool, readsFail);
+    SimRig rig;
+    auto module = std::make_shared<SimulatedModule>();
+    rig.backend.add(module);
+    rig.start();
+    QTRY_VERIFY(rig.protocol->isPollEnabled());
+
+    // Pulled out, and the system has not said so yet: the dead handle is
+    // released and the list built again, where the node no longer opens.
+    if (readsFail)
+        module->setFailing(true);
+    else
+        module->setFailingWrites(true);
+    QTRY_COMPARE(rig.status(), NoConnection);
+    QVERIFY(!rig.link->isConnected());
+    QVERIFY(!rig.protocol->isPollEnabled());
+    QCOMPARE(rig.link->deviceList(), QStringList{"KLV57"});
+    const int reads = module->readCalls();
+    QTest::qWait(300);
+    QCOMPARE(module->readCalls(), reads); // no read thread is left on it
+}
+
+void TestDeviceLink::replugInsideOneListing()
+{
+    SimRig rig;
+    auto first = std::make_shared<SimulatedModule>();
+    rig.backend.add(first);
+    rig.start();
+    QTRY_VERIFY(rig.protocol->isPollEnabled());
+
+    // Out and in again before the GUI thread hears of either: same path,
+    // a new node. The old handle is dead and must not be kept.
+    auto second = std::make_shared<SimulatedModule>(first->info().path);
+    rig.backend.unplug(first->info().path);
+    rig.backend.plug(second);
+    QTRY_VERIFY(withoutPolls(writtenCodes(*second)).contains(Code::ReadIoSettings));
+    QTRY_VERIFY(writtenCodes(*second).count(Code::Poll) >= 3);
+    QVERIFY(rig.link->isConnected());
+    QVERIFY(rig.statusActive);
+    const int readsOfFirst = first->readCalls();
+    QTest::qWait(300);
+    QCOMPARE(first->readCalls(), readsOfFirst);
+}
+
+void TestDeviceLink::stalledWriteBlocksNothing()
 {
     SimRig rig;
     auto module = std::make_shared<SimulatedModule>();
     rig.backend.add(module);
     rig.start();
     QTRY_VERIFY(rig.protocol->isPollEnabled());
-    // Gone without a device change yet: reads fail at once, every time.
-    module->setFailing(true);
-    QTest::qWait(20);
-    const int before = module->readCalls();
-    QTest::qWait(500);
-    const int failed = module->readCalls() - before;
-    QVERIFY2(failed <= 8, QByteArray::number(failed)); // one try per 100 ms slice, not a spin
-    QVERIFY(rig.link->isConnected()); // until the device change says otherwise
+    rig.protocol->setPollEnabled(false);
+    rig.waitForWrites();
+    module->clearWritten();
+
+    // The first command stalls on the endpoint; two more queue behind it.
+    module->setWriteStall(SimDevice::HoldWrites);
+    rig.protocol->SendCommand(Code::ResetMinMax);
+    QTRY_COMPARE(module->stalledWrites(), 1);
+    rig.protocol->SendCommand(Code::TareSum);
+    rig.protocol->SendCommand(Code::ZeroAllInputs);
+    QCOMPARE(rig.link->pendingWrites(), 3);
+
+    // The GUI thread goes on meanwhile, through a device change that
+    // releases the stalled device and opens it again.
+    rig.protocol->setPollEnabled(true);
+    QVERIFY(rig.link->isConnected());
+    rig.statusTexts.clear();
+    rig.backend.plug(SimulatedBackend::mouse());
+    QTRY_VERIFY(rig.statusTexts.contains(Connected));
+    QVERIFY(!rig.protocol->isPollEnabled()); // 0x00 is on its way
+    QCOMPARE(module->stalledWrites(), 1);
+
+    // The write under way ends on its own; what was queued for the released
+    // device is dropped, and the new connection's request follows.
+    module->setWriteStall(std::chrono::milliseconds(0));
+    QTRY_VERIFY(withoutPolls(writtenCodes(*module)).contains(Code::ReadIoSettings));
+    const QList<quint8> sent = withoutPolls(writtenCodes(*module));
+    QCOMPARE(sent.mid(0, 2), (QList<quint8>{Code::ResetMinMax, Code::DeviceInfo}));
+    QVERIFY(!sent.contains(Code::TareSum));
+    QVERIFY(!sent.contains(Code::ZeroAllInputs));
+}
+
+void TestDeviceLink::oversizedReportsAreNotOpened()
+{
+    SimRig rig;
+    HidReportLengths hostile{0, 0, true, true};
+    auto module = std::make_shared<SimulatedModule>(QStringLiteral("sim:klv57"), hostile);
+    rig.backend.add(module);
+    rig.start();
+    QTRY_COMPARE(rig.link->deviceList(), QStringList{"KLV57"});
+    QCOMPARE(rig.status(), NoConnection);
+    QTest::qWait(100);
+    QCOMPARE(module->readCalls(), 0);
+    QVERIFY(module->written().empty());
 }
 
 QTEST_MAIN(TestDeviceLink)

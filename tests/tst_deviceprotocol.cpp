@@ -23,6 +23,7 @@ private slots:
     void sensorWriteAcknowledgedReadsBack();
     void unknownAndShortReports();
     void frameWhilePollStoppedKeepsItStopped();
+    void bareReportIdEnablesPolling();
     void commandStopsPollingUntilAnAnswer();
     void reportsHandledInArrivalOrder();
     void nonFiniteFrameIsStored();
@@ -123,6 +124,7 @@ void TestDeviceProtocol::longPayloadInOutputLength65()
     QByteArray payload(63, '\x77');
     payload[0] = char(0x42); // a code the module ignores
     m_rig->protocol->SendCommandReport(payload);
+    m_rig->waitForWrites();
     const auto written = m_module->written();
     QCOMPARE(int(written.size()), 1);
     QCOMPARE(written[0].bytes.size(), 65);
@@ -216,6 +218,18 @@ void TestDeviceProtocol::frameWhilePollStoppedKeepsItStopped()
     QTRY_COMPARE(frames.count(), 1);
     QCOMPARE(m_rig->protocol->liveValues().Sum, 42.0f);
     QVERIFY(!m_rig->protocol->isPollEnabled());
+}
+
+void TestDeviceProtocol::bareReportIdEnablesPolling()
+{
+    waitForStartUp();
+    quiesce();
+    QSignalSpy frames(m_rig->protocol.get(), &DeviceProtocol::frameStored);
+    m_module->queueInputReport(QByteArray(1, char(ModuleReportId))); // nothing after the ID
+    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    QVERIFY(m_rig->messages.isEmpty());
+    m_module->setSilent(false);
+    QTRY_VERIFY(frames.count() > 0); // polling goes on
 }
 
 void TestDeviceProtocol::commandStopsPollingUntilAnAnswer()

@@ -23,6 +23,7 @@ private slots:
     void pageChangeEnablesPolling();
     void acknowledgementInStatusLine();
     void handlerErrorsAreShownAndTheProgramGoesOn();
+    void windowGoesOnWhileAWriteStalls();
 
 private:
     template <typename T> T *find(const char *name)
@@ -118,6 +119,29 @@ void TestMainWindow::handlerErrorsAreShownAndTheProgramGoesOn()
     QCOMPARE(shown[0].text, QString("Access violation"));
     QCOMPARE(shown[0].icon, QMessageBox::Critical);
     QTRY_VERIFY(m_rig->protocol->isPollEnabled()); // still running
+}
+
+void TestMainWindow::windowGoesOnWhileAWriteStalls()
+{
+    auto module = std::dynamic_pointer_cast<SimulatedModule>(m_rig->backend.device("sim:klv57"));
+    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+
+    // A poll hangs on the endpoint. Reports still come in: the handler
+    // stores them and the display tick paints them; tabs still switch.
+    module->setWriteStall(SimDevice::HoldWrites);
+    QTRY_COMPARE(module->stalledWrites(), 1);
+    LiveValues frame;
+    frame.Sum = 4321.0f;
+    module->queueInputReport(QByteArray(1, char(ModuleReportId)) + frame.encode());
+    QTRY_COMPARE(find<QLabel>("DisplaySum")->text(), QString("4,321.0 N"));
+    find<QTabWidget>("PageControl1")->setCurrentIndex(3);
+    m_rig->protocol->SendCommand(Code::ResetMinMax);
+    QCOMPARE(find<QTabWidget>("PageControl1")->currentIndex(), 3);
+    QCOMPARE(module->stalledWrites(), 1);
+
+    module->setWriteStall(std::chrono::milliseconds(0));
+    QTRY_COMPARE(find<QLabel>("Label_Status")->text(), QString("Wartosc Min/Max zresetowana"));
 }
 
 int main(int argc, char *argv[])

@@ -3,11 +3,26 @@
 #include "commandreport.h"
 #include "messagetable.h"
 
+#include <QMetaObject>
+
+#include <algorithm>
+#include <utility>
+
 DeviceLink::DeviceLink(HidBackend *backend, QObject *parent)
-    : QObject(parent), m_controller(backend)
+    : QObject(parent), m_controller(backend),
+      m_writer([this](const std::shared_ptr<HidWriteChannel> &channel) {
+          QMetaObject::invokeMethod(
+              this, [this, weak = std::weak_ptr(channel)] { writeFailed(weak); },
+              Qt::QueuedConnection);
+      })
 {
     connect(&m_controller, &HidController::deviceChange, this,
             &DeviceLink::JvHidDeviceController1DeviceChange);
+    m_goneRebuild.setSingleShot(true);
+    connect(&m_goneRebuild, &QTimer::timeout, this, [this] {
+        m_sinceGoneRebuild.start();
+        m_controller.nodesRemoved(std::exchange(m_goneNodes, {}));
+    });
 }
 
 DeviceLink::~DeviceLink()
@@ -18,12 +33,39 @@ DeviceLink::~DeviceLink()
 void DeviceLink::releaseAll()
 {
     for (ListEntry &entry : m_list) {
-        std::lock_guard lock(m_writeMutex);
-        if (m_currentDevice == entry.device.get())
+        if (m_currentDevice && m_currentDevice == entry.device.get()) {
             m_currentDevice = nullptr;
+            std::lock_guard lock(m_targetMutex);
+            m_target.reset();
+        }
         m_controller.checkIn(std::move(entry.device));
     }
     m_list.clear();
+}
+
+void DeviceLink::deviceFailed(HidDevice *device)
+{
+    if (!m_goneNodes.contains(device->info().path))
+        m_goneNodes << device->info().path;
+    if (m_goneRebuild.isActive())
+        return;
+    // At most one such rebuild per interval: a device that fails again as
+    // soon as it is opened must not keep the GUI thread busy.
+    const qint64 since = m_sinceGoneRebuild.isValid() ? m_sinceGoneRebuild.elapsed() : GoneRebuildMs;
+    m_goneRebuild.start(int(std::max<qint64>(0, GoneRebuildMs - since)));
+}
+
+void DeviceLink::writeFailed(const std::weak_ptr<HidWriteChannel> &channel)
+{
+    const std::shared_ptr<HidWriteChannel> failed = channel.lock();
+    if (!failed)
+        return;
+    for (const ListEntry &entry : m_list) {
+        if (entry.device && entry.device->writeChannel() == failed) {
+            deviceFailed(entry.device.get());
+            return;
+        }
+    }
 }
 
 void DeviceLink::JvHidDeviceController1DeviceChange()
@@ -59,6 +101,8 @@ void DeviceLink::JvHidDeviceController1DeviceChange()
 bool DeviceLink::JvHidDeviceController1Enumerate(const HidDeviceInfo &info, int index)
 {
     m_list.push_back({HidDevice::displayName(info), m_controller.checkOut(index)});
+    if (HidDevice *device = m_list.back().device.get())
+        connect(device, &HidDevice::readFailed, this, [this, device] { deviceFailed(device); });
     ShowDisconnected();
     setConnection(false, m_currentDevice);
     return true;
@@ -92,23 +136,26 @@ QStringList DeviceLink::deviceList() const
 
 void DeviceLink::setConnection(bool connected, HidDevice *current)
 {
-    std::lock_guard lock(m_writeMutex);
-    m_connected = connected;
     m_currentDevice = current;
+    {
+        std::lock_guard lock(m_targetMutex);
+        m_target = current ? current->writeChannel() : nullptr;
+        m_targetLength = current ? current->outputReportLength() : 0;
+    }
+    m_connected = connected;
 }
 
-bool DeviceLink::isConnected() const
+void DeviceLink::writeCommandReport(const QByteArray &payload, bool repeatable)
 {
-    std::lock_guard lock(m_writeMutex);
-    return m_connected;
-}
-
-void DeviceLink::writeCommandReport(const QByteArray &payload)
-{
-    std::lock_guard lock(m_writeMutex);
-    if (!m_connected || !m_currentDevice)
+    if (!m_connected)
         return;
-    const QByteArray report = buildCommandReport(payload, m_currentDevice->outputReportLength());
-    if (!report.isEmpty())
-        m_currentDevice->writeReport(report); // fire and forget
+    std::shared_ptr<HidWriteChannel> target;
+    int length = 0;
+    {
+        std::lock_guard lock(m_targetMutex);
+        target = m_target;
+        length = m_targetLength;
+    }
+    if (target)
+        m_writer.queue(std::move(target), buildCommandReport(payload, length), repeatable);
 }

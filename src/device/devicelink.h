@@ -3,10 +3,14 @@
 #include "hidbackend.h"
 #include "hidcontroller.h"
 #include "hiddevice.h"
+#include "reportwriter.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -14,8 +18,9 @@
 // The connection to the module: finds it among the HID devices by its
 // product string "KLV57", rebuilds the connection at every device change,
 // shows the connection state, and owns `Connected`, `CurrentDevice` and every
-// report write. One mutex serialises every write (GUI and poll threads) and
-// every device release, so no write goes through a device being released.
+// report write. Writes only queue: one writer thread sends them in order, so
+// the GUI thread never waits on the module. A device being released takes no
+// further write; one already under way finishes on its own handle.
 class DeviceLink : public QObject
 {
     Q_OBJECT
@@ -36,12 +41,15 @@ public:
     // The device list: one display name per enumerated device.
     QStringList deviceList() const;
 
-    // Any thread.
-    bool isConnected() const;
-    // Writes one command report carrying `payload` to CurrentDevice, at the
+    // Any thread; never blocks on the device.
+    bool isConnected() const { return m_connected; }
+    // Queues one command report carrying `payload` for CurrentDevice, at the
     // device's output report length; nothing when not connected or when the
-    // length is unknown. The outcome is not reported.
-    void writeCommandReport(const QByteArray &payload);
+    // length is unknown. The outcome is not reported. A `repeatable` report
+    // (the poll) is skipped while the one before it still waits.
+    void writeCommandReport(const QByteArray &payload, bool repeatable = false);
+    // Reports queued or being written (tests and benchmarks).
+    int pendingWrites() const { return m_writer.pending(); }
 
 signals:
     // ConnectionStatus text and colour (GUI thread).
@@ -55,16 +63,29 @@ signals:
 
 private:
     void setConnection(bool connected, HidDevice *current);
+    // A read or write failed as gone: drop the device and list again.
+    void deviceFailed(HidDevice *device);
+    void writeFailed(const std::weak_ptr<HidWriteChannel> &channel);
 
     struct ListEntry {
         QString text;
         std::unique_ptr<HidDevice> device; // null when the check-out failed
     };
 
-    HidController m_controller;
-    std::vector<ListEntry> m_list;
+    static constexpr qint64 GoneRebuildMs = 500;
 
-    mutable std::mutex m_writeMutex; // guards the two below and every write
-    bool m_connected = false;
-    HidDevice *m_currentDevice = nullptr;
+    HidController m_controller;
+    std::vector<ListEntry> m_list;       // GUI thread only
+    QStringList m_goneNodes;             // failed as gone, not yet forgotten
+    QTimer m_goneRebuild;
+    QElapsedTimer m_sinceGoneRebuild;
+    HidDevice *m_currentDevice = nullptr; // GUI thread only
+
+    std::atomic<bool> m_connected{false};
+    // What the poll thread needs of CurrentDevice; never held during a write.
+    mutable std::mutex m_targetMutex;
+    std::shared_ptr<HidWriteChannel> m_target;
+    int m_targetLength = 0;
+
+    ReportWriter m_writer; // last: its thread ends before the rest goes
 };

@@ -71,13 +71,15 @@ void DeviceProtocol::SendCommandReport(const QByteArray &payload)
 
 void DeviceProtocol::ZylTimer_ReadDataTimer()
 {
-    SendCommandReport(QByteArray(1, char(Code::Poll)));
+    m_link->writeCommandReport(QByteArray(1, char(Code::Poll)), /*repeatable=*/true);
 }
 
 void DeviceProtocol::OnDeviceReport(quint8 /*reportId*/, const QByteArray &payload)
 {
-    if (payload.isEmpty()) // a bare report ID carries no code to dispatch
+    if (payload.isEmpty()) { // a bare report ID carries no code, but is an answer all the same
+        setPollEnabled(true);
         return;
+    }
     const QByteArray data = paddedPayload(payload);
     const quint8 code = quint8(data[0]);
     switch (code) {

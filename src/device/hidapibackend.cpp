@@ -99,10 +99,16 @@ void HidapiBackend::startMonitor()
 
 void HidapiBackend::onMonitorReadable()
 {
-    if (udev_device *device = udev_monitor_receive_device(m_monitor)) {
-        udev_device_unref(device);
-        emit devicesChanged();
-    }
+    udev_device *device = udev_monitor_receive_device(m_monitor);
+    if (!device)
+        return;
+    QStringList removed;
+    const char *action = udev_device_get_action(device);
+    const char *node = udev_device_get_devnode(device);
+    if (action && node && qstrcmp(action, "remove") == 0)
+        removed << QString::fromLocal8Bit(node); // hidapi's path for a hidraw node
+    udev_device_unref(device);
+    emit devicesChanged(removed);
 }
 
 std::vector<HidDeviceInfo> HidapiBackend::enumerate()

@@ -7,24 +7,25 @@
 HidController::HidController(HidBackend *backend, QObject *parent)
     : QObject(parent), m_backend(backend)
 {
-    connect(m_backend, &HidBackend::devicesChanged, this, [this] { refresh(false); });
+    connect(m_backend, &HidBackend::devicesChanged, this, &HidController::nodesRemoved);
     QMetaObject::invokeMethod(this, [this] { refresh(true); }, Qt::QueuedConnection);
 }
 
-void HidController::refresh(bool forced)
+void HidController::nodesRemoved(const QStringList &paths)
 {
-    if (m_listing) // a notification during a listing is ignored
-        return;
-    m_listing = true;
-    const std::vector<HidDeviceInfo> present = m_backend->enumerate();
-    bool changed = false;
+    refresh(forget(paths));
+}
 
-    auto isPresent = [&](const QString &path) {
-        return std::any_of(present.begin(), present.end(),
-                           [&](const HidDeviceInfo &info) { return info.path == path; });
-    };
+bool HidController::forget(const QStringList &paths)
+{
+    return drop([&](const Entry &entry) { return entry.pluggedIn && paths.contains(entry.info.path); });
+}
+
+bool HidController::drop(const std::function<bool(const Entry &)> &gone)
+{
+    bool changed = false;
     for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (isPresent(it->info.path)) {
+        if (!gone(*it)) {
             ++it;
             continue;
         }
@@ -37,6 +38,19 @@ void HidController::refresh(bool forced)
             it = m_entries.erase(it);
         }
     }
+    return changed;
+}
+
+void HidController::refresh(bool forced)
+{
+    if (m_listing) // a notification during a listing is ignored
+        return;
+    m_listing = true;
+    const std::vector<HidDeviceInfo> present = m_backend->enumerate();
+    bool changed = drop([&](const Entry &entry) {
+        return std::none_of(present.begin(), present.end(),
+                            [&](const HidDeviceInfo &info) { return info.path == entry.info.path; });
+    });
     for (const HidDeviceInfo &info : present) {
         bool known = std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry &entry) {
             return entry.pluggedIn && entry.info.path == info.path;
@@ -68,7 +82,13 @@ std::unique_ptr<HidDevice> HidController::checkOut(int index)
     Entry &entry = m_entries[std::size_t(index)];
     if (entry.checkedOut || !entry.pluggedIn)
         return nullptr;
-    auto device = std::make_unique<HidDevice>(entry.info, m_backend->open(entry.info.path));
+    // One handle for the read thread, one for the writer: never two threads
+    // inside the HID library on one handle.
+    std::unique_ptr<HidHandle> reader = m_backend->open(entry.info.path);
+    std::unique_ptr<HidHandle> writer = reader ? m_backend->open(entry.info.path) : nullptr;
+    if (reader && reader->reportLengths().tooLong)
+        reader.reset();
+    auto device = std::make_unique<HidDevice>(entry.info, std::move(reader), std::move(writer));
     entry.checkedOut = device.get();
     return device;
 }

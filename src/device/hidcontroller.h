@@ -23,8 +23,9 @@ public:
     explicit HidController(HidBackend *backend, QObject *parent = nullptr);
 
     void enumerate(const EnumerateHandler &handler);
-    // The device at `index`, opened for reading and writing when possible;
-    // nullptr when the index is out of range or the device is checked out.
+    // The device at `index`, opened for reading and writing when possible
+    // (not when it declares reports too long to be this module's); nullptr
+    // when the index is out of range or the device is checked out.
     std::unique_ptr<HidDevice> checkOut(int index);
     // Release: stops the read thread, closes the device, and drops its entry
     // when the device is no longer plugged in.
@@ -32,11 +33,21 @@ public:
 
     int count() const { return int(m_entries.size()); }
 
+    // The nodes at these paths went away, whatever the next listing holds:
+    // their entries are dropped (once checked in) and the list is built
+    // again, so a node of the same name that is back counts as new.
+    void nodesRemoved(const QStringList &paths);
+
 signals:
     void deviceChange();
 
 private:
+    struct Entry;
     void refresh(bool forced);
+    bool forget(const QStringList &paths);
+    // Marks the entries for which `gone` holds as unplugged; drops those not
+    // checked out. True when any was.
+    bool drop(const std::function<bool(const Entry &)> &gone);
 
     struct Entry {
         HidDeviceInfo info;

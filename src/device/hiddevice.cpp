@@ -2,6 +2,9 @@
 
 #include <QMetaObject>
 
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -10,16 +13,39 @@ constexpr int FallbackReportLength = 257;
 
 } // namespace
 
-HidDevice::HidDevice(const HidDeviceInfo &info, std::unique_ptr<HidHandle> handle)
-    : m_info(info), m_handle(std::move(handle))
+// The report on its way from the read thread to the GUI thread. It is shared
+// by both, so neither side touches the device once the other may have let
+// it go: the GUI side may release the device from inside the handler.
+struct ReportHandoff {
+    struct Pending {
+        quint64 generation;
+        quint8 reportId;
+        QByteArray payload;
+    };
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stop = false;               // guarded by mutex
+    bool inFlight = false;           // guarded by mutex: posted, not yet handled
+    std::optional<Pending> pending;  // guarded by mutex
+};
+
+HidDevice::HidDevice(const HidDeviceInfo &info, std::unique_ptr<HidHandle> readHandle,
+                     std::unique_ptr<HidHandle> writeHandle)
+    : m_info(info), m_handoff(std::make_shared<ReportHandoff>())
 {
-    if (m_handle)
-        m_lengths = m_handle->reportLengths();
+    if (readHandle && writeHandle) {
+        m_readHandle = std::move(readHandle);
+        m_writeChannel = std::make_shared<HidWriteChannel>(std::move(writeHandle));
+        m_lengths = m_readHandle->reportLengths();
+    }
 }
 
 HidDevice::~HidDevice()
 {
     stopReader();
+    m_readHandle.reset();
+    if (m_writeChannel)
+        m_writeChannel->released = true; // a write already under way finishes; no other starts
 }
 
 QString HidDevice::displayName(const HidDeviceInfo &info)
@@ -37,24 +63,19 @@ QString HidDevice::displayName() const
 void HidDevice::setReportHandler(ReportHandler handler)
 {
     ++m_handlerGeneration; // reports already on their way to the old handler are dropped
-    m_handler = std::move(handler);
+    m_handler = handler ? std::make_shared<ReportHandler>(std::move(handler)) : nullptr;
     if (!m_handler)
         stopReader();
     else if (!m_reader.joinable() && m_pluggedIn && hasReadWriteAccess())
         startReader();
 }
 
-bool HidDevice::writeReport(const QByteArray &report)
-{
-    if (!m_handle || report.isEmpty())
-        return false;
-    const auto *data = reinterpret_cast<const std::uint8_t *>(report.constData());
-    return m_handle->write(data, std::size_t(report.size())) == report.size();
-}
-
 void HidDevice::startReader()
 {
-    m_stopReading = false;
+    {
+        std::lock_guard lock(m_handoff->mutex);
+        m_handoff->stop = false;
+    }
     m_reader = std::thread([this] { readLoop(); });
 }
 
@@ -62,76 +83,86 @@ void HidDevice::stopReader()
 {
     if (!m_reader.joinable())
         return;
-    m_stopReading = true;
+    {
+        std::lock_guard lock(m_handoff->mutex);
+        m_handoff->stop = true;
+        m_handoff->pending.reset();
+    }
+    m_handoff->changed.notify_all();
     m_reader.join();
 }
 
 void HidDevice::readLoop()
 {
+    const std::shared_ptr<ReportHandoff> handoff = m_handoff;
+    HidHandle *const handle = m_readHandle.get(); // outlives this thread
+    const bool numbered = m_lengths.numbered;
     const int length = m_lengths.input > 0 ? m_lengths.input : FallbackReportLength;
     std::vector<std::uint8_t> buffer(std::size_t(length), 0);
-    while (!m_stopReading) {
+    bool failureReported = false;
+
+    auto stopRequested = [&] {
+        std::lock_guard lock(handoff->mutex);
+        return handoff->stop;
+    };
+    while (!stopRequested()) {
         std::fill(buffer.begin(), buffer.end(), 0);
-        int n = m_handle->read(buffer.data(), buffer.size(), ReadSliceMs);
+        const int n = handle->read(buffer.data(), buffer.size(), ReadSliceMs);
         if (n < 0) {
-            // The device is gone or failing: wait one slice instead of spinning
-            // until the next device change releases it.
-            for (int waited = 0; waited < ReadSliceMs && !m_stopReading; waited += 10)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            // Gone: say so once, then wait out a slice at a time instead of
+            // spinning until the device is released.
+            if (!failureReported) {
+                failureReported = true;
+                QMetaObject::invokeMethod(this, [this] { emit readFailed(); }, Qt::QueuedConnection);
+            }
+            std::unique_lock lock(handoff->mutex);
+            handoff->changed.wait_for(lock, std::chrono::milliseconds(ReadSliceMs),
+                                      [&] { return handoff->stop; });
             continue;
         }
         if (n == 0)
             continue;
         const auto *bytes = reinterpret_cast<const char *>(buffer.data());
-        if (m_lengths.numbered) {
-            if (!deliver(buffer[0], QByteArray(bytes + 1, n - 1)))
-                return;
-        } else if (!deliver(0, QByteArray(bytes, n))) {
+        const quint8 reportId = numbered ? buffer[0] : 0;
+        const QByteArray payload = numbered ? QByteArray(bytes + 1, n - 1) : QByteArray(bytes, n);
+
+        // A blocking queued call would deadlock when the GUI thread stops
+        // this reader while the reader waits for it; so wait here for either.
+        std::unique_lock lock(handoff->mutex);
+        if (handoff->stop)
             return;
-        }
+        handoff->pending = ReportHandoff::Pending{m_handlerGeneration.load(), reportId, payload};
+        handoff->inFlight = true;
+        QMetaObject::invokeMethod(this, [this] { deliver(); }, Qt::QueuedConnection);
+        handoff->changed.wait(lock, [&] { return !handoff->inFlight || handoff->stop; });
     }
 }
 
-bool HidDevice::deliver(quint8 reportId, const QByteArray &payload)
+void HidDevice::deliver()
 {
-    // A blocking queued call would deadlock when the GUI thread stops this
-    // reader while the reader waits for it; so wait here, checking the stop
-    // request. A call still queued when the device goes is dropped by Qt
-    // together with this object.
-    std::unique_lock lock(m_handoffMutex);
-    m_pending = Pending{m_handlerGeneration.load(), reportId, payload};
-    m_inFlight = true;
-    QMetaObject::invokeMethod(this, "deliverPending", Qt::QueuedConnection);
-    while (m_inFlight) {
-        if (m_stopReading) {
-            m_pending.reset();
-            m_inFlight = false;
-            return false;
-        }
-        m_handoffDone.wait_for(lock, std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-void HidDevice::deliverPending()
-{
-    std::optional<Pending> report;
+    const std::shared_ptr<ReportHandoff> handoff = m_handoff;
+    std::optional<ReportHandoff::Pending> report;
     {
-        std::lock_guard lock(m_handoffMutex);
-        report.swap(m_pending);
+        std::lock_guard lock(handoff->mutex);
+        report.swap(handoff->pending);
     }
-    // The reader goes on only after the handler has returned, even if it throws.
+    // The reader goes on once the handler has returned, even if it throws.
+    // Nothing below touches this device after the call: the handler may
+    // have released it.
     struct Done {
-        HidDevice *device;
+        std::shared_ptr<ReportHandoff> handoff;
         ~Done()
         {
             {
-                std::lock_guard lock(device->m_handoffMutex);
-                device->m_inFlight = false;
+                std::lock_guard lock(handoff->mutex);
+                handoff->inFlight = false;
             }
-            device->m_handoffDone.notify_all();
+            handoff->changed.notify_all();
         }
-    } done{this};
-    if (report && report->generation == m_handlerGeneration && m_handler)
-        m_handler(this, report->reportId, report->payload);
+    } done{handoff};
+    if (!report || report->generation != m_handlerGeneration)
+        return;
+    const std::shared_ptr<ReportHandler> handler = m_handler;
+    if (handler)
+        (*handler)(this, report->reportId, report->payload);
 }

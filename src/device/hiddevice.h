@@ -6,17 +6,33 @@
 #include <QObject>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <thread>
 
-// One HID device checked out of the controller. It keeps the open handle
-// (none without read/write access), and while a report handler is set, a
-// read thread that hands every input report to the GUI thread and waits
-// until the handler has returned, so reports are handled one at a time in
+struct ReportHandoff;
+
+// The write side of a device: its own handle, used by the writer thread
+// only. It is shared with the writer, so a write in progress keeps the
+// handle open after the device was released; `released` makes the writer
+// drop every write that has not started yet. The handle closes with the
+// last owner, on whichever thread that is, never during a write.
+struct HidWriteChannel {
+    explicit HidWriteChannel(std::unique_ptr<HidHandle> writeHandle)
+        : handle(std::move(writeHandle))
+    {
+    }
+    const std::unique_ptr<HidHandle> handle;
+    std::atomic<bool> released{false};
+    std::atomic<bool> failed{false}; // a write failed: the device is gone
+};
+
+// One HID device checked out of the controller. With read/write access it
+// has two handles, so no two threads are ever inside the HID library on
+// one handle: the read handle belongs to the read thread, the write handle
+// to the writer (through its channel). While a report handler is set, the
+// read thread hands every input report to the GUI thread and waits until
+// the handler has returned, so reports are handled one at a time in
 // arrival order.
 class HidDevice : public QObject
 {
@@ -28,17 +44,22 @@ public:
 
     static constexpr int ReadSliceMs = 100;
 
-    HidDevice(const HidDeviceInfo &info, std::unique_ptr<HidHandle> handle);
-    ~HidDevice() override; // stops the read thread, closes the handle
+    // Both handles or none: a device that could not be opened twice has no
+    // read/write access.
+    HidDevice(const HidDeviceInfo &info, std::unique_ptr<HidHandle> readHandle,
+              std::unique_ptr<HidHandle> writeHandle);
+    ~HidDevice() override; // GUI thread: stops the read thread, releases the write channel
 
     const HidDeviceInfo &info() const { return m_info; }
     // The product string, or "Device VID=%04X PID=%04X" when it is empty.
     QString displayName() const;
     static QString displayName(const HidDeviceInfo &info);
 
-    bool hasReadWriteAccess() const { return m_handle != nullptr; }
+    bool hasReadWriteAccess() const { return m_readHandle != nullptr; }
     int inputReportLength() const { return m_lengths.input; }
     int outputReportLength() const { return m_lengths.output; }
+    // Null without read/write access.
+    const std::shared_ptr<HidWriteChannel> &writeChannel() const { return m_writeChannel; }
 
     void setPluggedIn(bool plugged) { m_pluggedIn = plugged; }
     bool isPluggedIn() const { return m_pluggedIn; }
@@ -47,35 +68,24 @@ public:
     // a plugged device with read/write access.
     void setReportHandler(ReportHandler handler);
 
-    // Any thread; the caller serialises writes and releases.
-    bool writeReport(const QByteArray &report);
-
-private slots:
-    void deliverPending(); // GUI thread
+signals:
+    // A read failed: the device is gone, whatever the listing says (GUI
+    // thread, at most once per device).
+    void readFailed();
 
 private:
     void startReader();
     void stopReader();
     void readLoop(); // read thread
-    bool deliver(quint8 reportId, const QByteArray &payload); // read thread
+    void deliver(); // GUI thread
 
     HidDeviceInfo m_info;
-    std::unique_ptr<HidHandle> m_handle;
+    std::unique_ptr<HidHandle> m_readHandle; // read thread only, while it runs
+    std::shared_ptr<HidWriteChannel> m_writeChannel;
     HidReportLengths m_lengths;
     bool m_pluggedIn = true;
-    ReportHandler m_handler; // GUI thread only
+    std::shared_ptr<ReportHandler> m_handler; // GUI thread only
     std::atomic<quint64> m_handlerGeneration{0}; // changed on the GUI thread
-    std::atomic<bool> m_stopReading{false};
+    std::shared_ptr<ReportHandoff> m_handoff;    // shared with the read thread
     std::thread m_reader;
-
-    // The report on its way from the read thread to the GUI thread.
-    struct Pending {
-        quint64 generation;
-        quint8 reportId;
-        QByteArray payload;
-    };
-    std::mutex m_handoffMutex;
-    std::condition_variable m_handoffDone;
-    std::optional<Pending> m_pending; // guarded by m_handoffMutex
-    bool m_inFlight = false;          // guarded by m_handoffMutex: not yet handled
 };

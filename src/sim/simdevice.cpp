@@ -14,6 +14,7 @@ void SimDevice::setPluggedIn(bool plugged)
         m_pluggedIn = plugged;
     }
     m_inputReady.notify_all();
+    m_stallChanged.notify_all(); // a stalled write fails once the device is gone
 }
 
 bool SimDevice::isPluggedIn() const
@@ -22,15 +23,51 @@ bool SimDevice::isPluggedIn() const
     return m_pluggedIn;
 }
 
-int SimDevice::write(const std::uint8_t *data, std::size_t length)
+bool SimDevice::isOpenable() const
 {
     std::lock_guard lock(m_mutex);
-    if (!m_pluggedIn || m_failing)
+    return m_openable && !m_failing && !m_failingWrites;
+}
+
+int SimDevice::write(const std::uint8_t *data, std::size_t length)
+{
+    std::unique_lock lock(m_mutex);
+    const auto since = std::chrono::steady_clock::now();
+    ++m_stalledWrites;
+    while (m_writeStall.count() != 0 && m_pluggedIn) {
+        if (m_writeStall < std::chrono::milliseconds(0)) {
+            m_stallChanged.wait(lock);
+            continue;
+        }
+        const auto until = since + m_writeStall;
+        if (std::chrono::steady_clock::now() >= until)
+            break;
+        m_stallChanged.wait_until(lock, until);
+    }
+    --m_stalledWrites;
+    if (!m_pluggedIn || m_failing || m_failingWrites)
         return -1;
     QByteArray report(reinterpret_cast<const char *>(data), int(length));
+    if (m_written.size() == WrittenKept)
+        m_written.pop_front();
     m_written.push_back({std::chrono::steady_clock::now(), report});
     handleOutputReport(report);
     return int(length);
+}
+
+void SimDevice::setWriteStall(std::chrono::milliseconds stall)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_writeStall = stall;
+    }
+    m_stallChanged.notify_all();
+}
+
+int SimDevice::stalledWrites() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stalledWrites;
 }
 
 int SimDevice::read(std::uint8_t *buffer, std::size_t length, int timeoutMs)
@@ -67,7 +104,7 @@ void SimDevice::queueLocked(const QByteArray &bytes)
 std::vector<SimDevice::Written> SimDevice::written() const
 {
     std::lock_guard lock(m_mutex);
-    return m_written;
+    return {m_written.begin(), m_written.end()};
 }
 
 void SimDevice::clearWritten()
@@ -83,6 +120,12 @@ void SimDevice::setFailing(bool failing)
         m_failing = failing;
     }
     m_inputReady.notify_all();
+}
+
+void SimDevice::setFailingWrites(bool failing)
+{
+    std::lock_guard lock(m_mutex);
+    m_failingWrites = failing;
 }
 
 int SimDevice::readCalls() const

@@ -11,8 +11,8 @@
 #include <vector>
 
 // A simulated HID device: a product string, report lengths, a queue of
-// input reports and a log of what was written to it. The base class
-// answers nothing, like a keyboard or a mouse would to our reports.
+// input reports and a log of the latest writes. The base class answers
+// nothing, like a keyboard or a mouse would to our reports.
 class SimDevice
 {
 public:
@@ -21,12 +21,17 @@ public:
         QByteArray bytes;
     };
 
+    // The write log keeps this many of the latest writes.
+    static constexpr std::size_t WrittenKept = 4096;
+    // setWriteStall(): hold every write until the stall is changed.
+    static constexpr std::chrono::milliseconds HoldWrites{-1};
+
     SimDevice(const HidDeviceInfo &info, bool openable = true,
-              HidReportLengths lengths = {65, 65, true});
+              HidReportLengths lengths = {65, 65, true, false});
     virtual ~SimDevice() = default;
 
     const HidDeviceInfo &info() const { return m_info; }
-    bool isOpenable() const { return m_openable; }
+    bool isOpenable() const; // not while failing: a dead node does not open
     HidReportLengths reportLengths() const { return m_lengths; }
 
     void setPluggedIn(bool plugged);
@@ -40,10 +45,17 @@ public:
     void queueInputReport(const QByteArray &bytes);
     std::vector<Written> written() const;
     void clearWritten();
-    // Tests: silently fail every read and write, as a device pulled out
-    // before the system reports it.
+    // Tests: fail every read, write and open, as a device pulled out before
+    // the system reports it.
     void setFailing(bool failing);
+    // Tests: fail every write and open, while reads only time out.
+    void setFailingWrites(bool failing);
     int readCalls() const;
+    // Every write waits this long before it is taken, as on a stalled USB
+    // endpoint (HoldWrites: until changed); reads go on meanwhile.
+    void setWriteStall(std::chrono::milliseconds stall);
+    // Writes waiting in a stall right now.
+    int stalledWrites() const;
 
 protected:
     // Called with the device's lock held, after the write is logged.
@@ -59,8 +71,12 @@ private:
     HidReportLengths m_lengths;
     bool m_pluggedIn = true;
     bool m_failing = false;
+    bool m_failingWrites = false;
     int m_readCalls = 0;
+    std::chrono::milliseconds m_writeStall{0};
+    int m_stalledWrites = 0;
+    std::condition_variable m_stallChanged;
     std::deque<QByteArray> m_inputQueue;
     std::condition_variable m_inputReady;
-    std::vector<Written> m_written;
+    std::deque<Written> m_written;
 };

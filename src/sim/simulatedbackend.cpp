@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 
+#include <utility>
+
 namespace {
 
 class SimHandle : public HidHandle
@@ -92,6 +94,7 @@ void SimulatedBackend::unplug(const QString &path)
         if ((*it)->info().path == path) {
             (*it)->setPluggedIn(false);
             m_devices.erase(it);
+            m_removedPaths << path;
             notifyLater();
             return;
         }
@@ -107,7 +110,7 @@ void SimulatedBackend::notifyLater()
         this,
         [this] {
             m_notifyPending = false;
-            emit devicesChanged();
+            emit devicesChanged(std::exchange(m_removedPaths, {}));
         },
         Qt::QueuedConnection);
 }

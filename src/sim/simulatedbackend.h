@@ -10,7 +10,9 @@ class SimulatedModule;
 
 // HID devices that exist only in this process: the simulated module and
 // whatever other devices a test plugs in. Plugging and unplugging raise
-// devicesChanged() from the event loop, as the system's monitor would.
+// devicesChanged() from the event loop, as the system's monitor would; an
+// unplug and a plug before the event loop runs come as one notification
+// that names the removed node, as several queued udev events would.
 class SimulatedBackend : public HidBackend
 {
     Q_OBJECT
@@ -37,4 +39,5 @@ private:
 
     std::vector<std::shared_ptr<SimDevice>> m_devices;
     bool m_notifyPending = false;
+    QStringList m_removedPaths; // since the last notification
 };

@@ -20,7 +20,7 @@ public:
     static constexpr quint8 VersionHundredths = 110;
 
     explicit SimulatedModule(const QString &path = QStringLiteral("sim:klv57"),
-                             HidReportLengths lengths = {65, 65, true});
+                             HidReportLengths lengths = {65, 65, true, false});
 
     static TensSettings factorySensorSettings();
     static OtherSettings factoryIoSettings();

@@ -87,6 +87,7 @@ struct ConfigRig {
     // The payloads written to the module with this command code, in order.
     QList<QByteArray> sent(quint8 code) const
     {
+        sim.waitForWrites();
         QList<QByteArray> payloads;
         for (const auto &w : module->written())
             if (w.bytes.size() > 1 && quint8(w.bytes[1]) == code)
@@ -94,7 +95,11 @@ struct ConfigRig {
         return payloads;
     }
 
-    QList<quint8> commands() const { return withoutPolls(writtenCodes(*module)); }
+    QList<quint8> commands() const
+    {
+        sim.waitForWrites();
+        return withoutPolls(writtenCodes(*module));
+    }
 
     // A save attempt on a page with fields left red by an earlier one:
     // applies "name=text" edits, presses the save button and returns the

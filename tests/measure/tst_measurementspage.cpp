@@ -421,6 +421,7 @@ void TestMeasurementsPage::buttonsSendTheirCommand()
     m_module->clearWritten();
 
     page<QAbstractButton>(button)->click();
+    m_rig->waitForWrites();
 
     const QList<quint8> sent = withoutPolls(writtenCodes(*m_module));
     if (code < 0) {
