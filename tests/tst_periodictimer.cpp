@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 class TestPeriodicTimer : public QObject
@@ -16,6 +17,8 @@ private slots:
     void disablingBeforeFirstTickGivesNone();
     void enablingTwiceKeepsOneWorker();
     void disableFromOwnTick();
+    void disableFromOwnTickThenReenable();
+    void destroyWhileSelfDisabledTickRuns();
     void intervalChangeWhileRunning();
 };
 
@@ -106,6 +109,44 @@ void TestPeriodicTimer::disableFromOwnTick()
     QTRY_VERIFY(!timer.isEnabled());
     QTest::qWait(20);
     QCOMPARE(ticks.load(), 1);
+}
+
+void TestPeriodicTimer::disableFromOwnTickThenReenable()
+{
+    std::atomic<int> ticks{0};
+    PeriodicTimer *self = nullptr;
+    PeriodicTimer timer(0.001, [&] {
+        if (++ticks == 1)
+            self->setEnabled(false);
+    });
+    self = &timer;
+    timer.setEnabled(true);
+    QTRY_VERIFY(!timer.isEnabled());
+    timer.setEnabled(true); // a fresh worker; the old one is joined
+    QVERIFY(timer.isEnabled());
+    QTRY_VERIFY(ticks >= 3);
+}
+
+void TestPeriodicTimer::destroyWhileSelfDisabledTickRuns()
+{
+    // The tick goes on after disabling its timer; destroying the timer must
+    // wait for it, or the tick would use freed state.
+    auto state = std::make_unique<int>(0);
+    std::atomic<bool> disabled{false}, tickEnded{false};
+    PeriodicTimer *self = nullptr;
+    auto timer = std::make_unique<PeriodicTimer>(0.001, [&, data = state.get()] {
+        self->setEnabled(false);
+        disabled = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ++*data;
+        tickEnded = true;
+    });
+    self = timer.get();
+    timer->setEnabled(true);
+    QTRY_VERIFY(disabled);
+    timer.reset();
+    QVERIFY(tickEnded);
+    QCOMPARE(*state, 1);
 }
 
 void TestPeriodicTimer::intervalChangeWhileRunning()

@@ -1,5 +1,6 @@
 #include "periodictimer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
@@ -20,7 +21,7 @@ PeriodicTimer::PeriodicTimer(double intervalSeconds, Tick tick)
 
 PeriodicTimer::~PeriodicTimer()
 {
-    setEnabled(false);
+    setEnabled(false); // also joins a worker that disabled itself
 }
 
 std::chrono::milliseconds PeriodicTimer::sleepFor(double seconds)
@@ -50,41 +51,48 @@ bool PeriodicTimer::isEnabled() const
 
 void PeriodicTimer::setEnabled(bool enabled)
 {
-    std::shared_ptr<Worker> finished;
+    const auto caller = std::this_thread::get_id();
+    std::vector<std::unique_ptr<Worker>> finished;
     {
         std::lock_guard lock(m_mutex);
-        if (enabled == (m_worker != nullptr))
-            return;
-        if (enabled) {
-            m_worker = std::make_shared<Worker>();
-            m_worker->thread = std::thread([this, worker = m_worker] { run(worker); });
-            return;
+        // A worker can't join itself: one disabled from its own tick waits
+        // here for the next call from another thread.
+        for (auto &parked : m_parked) {
+            if (parked->thread.get_id() != caller)
+                finished.push_back(std::move(parked));
         }
-        finished = std::move(m_worker);
+        m_parked.erase(std::remove(m_parked.begin(), m_parked.end(), nullptr), m_parked.end());
+
+        if (enabled && !m_worker) {
+            m_worker = std::make_unique<Worker>();
+            m_worker->thread = std::thread([this, worker = m_worker.get()] { run(*worker); });
+        } else if (!enabled && m_worker) {
+            {
+                std::lock_guard workerLock(m_worker->mutex);
+                m_worker->stop = true;
+            }
+            m_worker->wake.notify_all();
+            auto &to = m_worker->thread.get_id() == caller ? m_parked : finished;
+            to.push_back(std::move(m_worker));
+        }
     }
-    {
-        std::lock_guard lock(finished->mutex);
-        finished->stop = true;
-    }
-    finished->wake.notify_all();
-    if (finished->thread.get_id() == std::this_thread::get_id())
-        finished->thread.detach(); // disabled from its own tick
-    else
-        finished->thread.join();
+    // Outside the lock: a tick in progress may still call interval().
+    for (auto &worker : finished)
+        worker->thread.join();
 }
 
-void PeriodicTimer::run(const std::shared_ptr<Worker> &worker)
+void PeriodicTimer::run(Worker &worker)
 {
     for (;;) {
         {
-            std::lock_guard lock(worker->mutex);
-            if (worker->stop) // disabled from its own tick
+            std::lock_guard lock(worker.mutex);
+            if (worker.stop) // disabled from its own tick
                 return;
         }
         auto until = std::chrono::steady_clock::now() + sleepFor(interval());
         {
-            std::unique_lock lock(worker->mutex);
-            if (worker->wake.wait_until(lock, until, [&] { return worker->stop; }))
+            std::unique_lock lock(worker.mutex);
+            if (worker.wake.wait_until(lock, until, [&] { return worker.stop; }))
                 return;
         }
         try {

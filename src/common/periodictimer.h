@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 // A timer whose tick runs on a worker thread of its own, not on the GUI
 // thread. Each cycle the worker sleeps for the interval rounded to whole
@@ -12,8 +13,11 @@
 // worker whose first tick comes one interval later; disabling ends the
 // worker with no further tick and waits for a tick in progress to finish.
 //
-// The tick must never wait for the GUI thread: setEnabled(false) from the GUI
-// thread waits for the tick.
+// The tick may disable its own timer; that worker is then joined by the next
+// setEnabled() from another thread or by the destructor, so no worker ever
+// outlives the timer. The tick must not destroy its own timer, and must never
+// wait for the GUI thread: setEnabled(false) from the GUI thread waits for
+// the tick.
 class PeriodicTimer
 {
 public:
@@ -37,10 +41,12 @@ public:
 
 private:
     struct Worker;
-    void run(const std::shared_ptr<Worker> &worker);
+    void run(Worker &worker);
 
     Tick m_tick;
-    mutable std::mutex m_mutex; // guards m_interval and m_worker
+    mutable std::mutex m_mutex; // guards the three below
     double m_interval;
-    std::shared_ptr<Worker> m_worker;
+    std::unique_ptr<Worker> m_worker;
+    // Workers disabled from their own tick, still to be joined.
+    std::vector<std::unique_ptr<Worker>> m_parked;
 };
