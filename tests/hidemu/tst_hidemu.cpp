@@ -147,6 +147,12 @@ void TestHidEmu::scenario()
                        .arg(program.exitStatus() == QProcess::CrashExit ? "crashed" : "normal exit")
                        .arg(tail(errFile))));
 
+    // A sanitizer build reports into the program's stderr, which only this
+    // test sees.
+    const QString errors = tail(errFile, 1 << 20);
+    QVERIFY2(!errors.contains(QLatin1String("Sanitizer")) && !errors.contains(QLatin1String("runtime error:")),
+             qPrintable(errors.right(4000)));
+
     const Log log = readLog(logFile);
     QVERIFY2(!log.opens.isEmpty(), "no emulated device was opened (shim not loaded?)");
     QVERIFY2(log.misuse.isEmpty(), qPrintable(log.misuse.join('\n')));
