@@ -11,9 +11,12 @@
 DeviceLink::DeviceLink(HidBackend *backend, QObject *parent)
     : QObject(parent), m_controller(backend),
       m_writer([this](const std::shared_ptr<HidWriteChannel> &channel) {
-          QMetaObject::invokeMethod(
-              this, [this, weak = std::weak_ptr(channel)] { writeFailed(weak); },
-              Qt::QueuedConnection);
+          {
+              std::lock_guard lock(m_failedMutex);
+              m_failedChannels.push_back(channel);
+          }
+          // By name: nothing of ours crosses Qt's queue unseen by the thread sanitizer.
+          QMetaObject::invokeMethod(this, "handleWriteFailures", Qt::QueuedConnection);
       })
 {
     connect(&m_controller, &HidController::deviceChange, this,
@@ -55,16 +58,18 @@ void DeviceLink::deviceFailed(HidDevice *device)
     m_goneRebuild.start(int(std::max<qint64>(0, GoneRebuildMs - since)));
 }
 
-void DeviceLink::writeFailed(const std::weak_ptr<HidWriteChannel> &channel)
+void DeviceLink::handleWriteFailures()
 {
-    const std::shared_ptr<HidWriteChannel> failed = channel.lock();
-    if (!failed)
-        return;
-    for (const ListEntry &entry : m_list) {
-        if (entry.device && entry.device->writeChannel() == failed) {
-            deviceFailed(entry.device.get());
-            return;
-        }
+    std::vector<std::weak_ptr<HidWriteChannel>> failures;
+    {
+        std::lock_guard lock(m_failedMutex);
+        failures.swap(m_failedChannels);
+    }
+    for (const auto &channel : failures) {
+        const std::shared_ptr<HidWriteChannel> failed = channel.lock();
+        for (const ListEntry &entry : m_list)
+            if (failed && entry.device && entry.device->writeChannel() == failed)
+                deviceFailed(entry.device.get());
     }
 }
 

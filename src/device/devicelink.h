@@ -65,7 +65,7 @@ private:
     void setConnection(bool connected, HidDevice *current);
     // A read or write failed as gone: drop the device and list again.
     void deviceFailed(HidDevice *device);
-    void writeFailed(const std::weak_ptr<HidWriteChannel> &channel);
+    Q_INVOKABLE void handleWriteFailures();
 
     struct ListEntry {
         QString text;
@@ -86,6 +86,9 @@ private:
     mutable std::mutex m_targetMutex;
     std::shared_ptr<HidWriteChannel> m_target;
     int m_targetLength = 0;
+
+    std::mutex m_failedMutex; // writer thread -> GUI thread
+    std::vector<std::weak_ptr<HidWriteChannel>> m_failedChannels;
 
     ReportWriter m_writer; // last: its thread ends before the rest goes
 };

@@ -113,7 +113,9 @@ void HidDevice::readLoop()
             // spinning until the device is released.
             if (!failureReported) {
                 failureReported = true;
-                QMetaObject::invokeMethod(this, [this] { emit readFailed(); }, Qt::QueuedConnection);
+                // By name, not a lambda: the call then carries no data of ours
+                // across Qt's queue, which the thread sanitizer cannot see into.
+                QMetaObject::invokeMethod(this, "readFailed", Qt::QueuedConnection);
             }
             std::unique_lock lock(handoff->mutex);
             handoff->changed.wait_for(lock, std::chrono::milliseconds(ReadSliceMs),
@@ -133,7 +135,7 @@ void HidDevice::readLoop()
             return;
         handoff->pending = ReportHandoff::Pending{m_handlerGeneration.load(), reportId, payload};
         handoff->inFlight = true;
-        QMetaObject::invokeMethod(this, [this] { deliver(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "deliver", Qt::QueuedConnection); // the report waits in the handoff
         handoff->changed.wait(lock, [&] { return !handoff->inFlight || handoff->stop; });
     }
 }

@@ -73,11 +73,13 @@ signals:
     // thread, at most once per device).
     void readFailed();
 
+private slots:
+    void deliver(); // GUI thread: hands the waiting report to the handler
+
 private:
     void startReader();
     void stopReader();
     void readLoop(); // read thread
-    void deliver(); // GUI thread
 
     HidDeviceInfo m_info;
     std::unique_ptr<HidHandle> m_readHandle; // read thread only, while it runs
