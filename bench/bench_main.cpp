@@ -1,15 +1,15 @@
 // Costs of the hot paths, measured with a steady clock over many rounds.
-#include "bigdisplaywindow.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
-#include "displaystate.h"
+#include "livedisplaytick.h"
 #include "livevalues.h"
-#include "measurementspage.h"
+#include "programwindows.h"
 #include "simulatedbackend.h"
 #include "valueformat.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTabWidget>
 #include <QLocale>
 
 #include <chrono>
@@ -58,9 +58,10 @@ QByteArray frame(int i)
     return v.encode();
 }
 
-// The page and the big display shown offscreen, connected to the simulated
-// module; frames go through the report handler as the read thread hands
-// them over, and each tick is followed by the paint it causes.
+// The program's windows, the Measurements page and the big display shown
+// offscreen, connected to the simulated module; frames go through the report
+// handler as the read thread hands them over, and each tick is followed by
+// the paint it causes.
 void benchDisplayTick()
 {
     std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
@@ -76,35 +77,25 @@ void benchDisplayTick()
         return;
     }
 
-    DisplayState state;
-    state.ActiveInputs = 3;
-    for (quint32 &range : state.SensorRange)
-        range = 1000;
-    state.UnitSuffix = QStringLiteral(" kN");
-    state.AnalogUnitSuffix = QStringLiteral(" mA");
-    state.AnalogFullScale = 20.0f;
-
-    BigDisplayWindow big;
-    MeasurementsPage page(&link, &protocol, &state);
-    MeasurementsPage::Mirrors mirrors;
-    mirrors.bigDisplay = &big;
-    page.setMirrors(mirrors);
-    page.resize(665, 495);
-    page.show();
-    big.show();
+    ProgramWindows windows(link, protocol);
+    auto *tick = windows.form1.findChild<LiveDisplayTick *>();
+    windows.form1.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    protocol.setPollEnabled(false);
+    windows.form1.show();
+    windows.formBigDisplay.show();
     QApplication::processEvents();
 
     const QByteArray frames[2] = {frame(0), frame(1)};
     int i = 0;
-    report("store one frame (OnDeviceReport)", 200000,
-           [&] { protocol.OnDeviceReport(1, frames[++i % 2]); });
+    report("store one frame (handleDeviceReport)", 200000,
+           [&] { protocol.handleDeviceReport(1, frames[++i % 2]); });
     report("display tick, texts and bars", 20000, [&] {
-        protocol.OnDeviceReport(1, frames[++i % 2]);
-        page.DisplayDataTimer();
+        protocol.handleDeviceReport(1, frames[++i % 2]);
+        tick->tick();
     });
     report("display tick and paint (page + big)", 2000, [&] {
-        protocol.OnDeviceReport(1, frames[++i % 2]);
-        page.DisplayDataTimer();
+        protocol.handleDeviceReport(1, frames[++i % 2]);
+        tick->tick();
         QApplication::processEvents();
     });
     link.releaseAll();

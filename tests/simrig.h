@@ -38,7 +38,7 @@ struct SimRig {
                          [this](const QString &text) { identity = text; });
         QObject::connect(protocol.get(), &DeviceProtocol::statusMessage,
                          [this](const QString &text) { messages << text; });
-        link->ShowNoConnection(); // as the main window's start-up does
+        link->showNoConnection(); // as the main window's start-up does
     }
 
     ~SimRig()

@@ -195,7 +195,7 @@ void TestDeviceLink::writesNothingWhenNotConnected()
     rig.backend.add(locked);
     rig.start();
     QTRY_COMPARE(rig.status(), NoConnection);
-    rig.protocol->SendCommand(Code::ResetMinMax);
+    rig.protocol->sendCommand(Code::ResetMinMax);
     rig.protocol->setPollEnabled(true);
     QTest::qWait(50);
     rig.protocol->setPollEnabled(false);
@@ -268,10 +268,10 @@ void TestDeviceLink::stalledWriteBlocksNothing()
 
     // The first command stalls on the endpoint; two more queue behind it.
     module->setWriteStall(SimDevice::HoldWrites);
-    rig.protocol->SendCommand(Code::ResetMinMax);
+    rig.protocol->sendCommand(Code::ResetMinMax);
     QTRY_COMPARE(module->stalledWrites(), 1);
-    rig.protocol->SendCommand(Code::TareSum);
-    rig.protocol->SendCommand(Code::ZeroAllInputs);
+    rig.protocol->sendCommand(Code::TareSum);
+    rig.protocol->sendCommand(Code::ZeroAllInputs);
     QCOMPARE(rig.link->pendingWrites(), 3);
 
     // The GUI thread goes on meanwhile, through a device change that

@@ -105,7 +105,7 @@ void TestDeviceProtocol::pollsAtAbout80PerSecond()
 void TestDeviceProtocol::everyWriteHasTheOutputLength()
 {
     waitForStartUp();
-    m_rig->protocol->SendCommand(Code::ResetMinMax);
+    m_rig->protocol->sendCommand(Code::ResetMinMax);
     QTRY_VERIFY(m_rig->protocol->isPollEnabled());
     const auto written = m_module->written();
     for (const auto &w : written) {
@@ -123,7 +123,7 @@ void TestDeviceProtocol::longPayloadInOutputLength65()
     m_module->clearWritten();
     QByteArray payload(63, '\x77');
     payload[0] = char(0x42); // a code the module ignores
-    m_rig->protocol->SendCommandReport(payload);
+    m_rig->protocol->sendCommandReport(payload);
     m_rig->waitForWrites();
     const auto written = m_module->written();
     QCOMPARE(int(written.size()), 1);
@@ -156,7 +156,7 @@ void TestDeviceProtocol::acknowledgements()
     waitForStartUp();
     m_rig->messages.clear();
     m_module->clearWritten();
-    m_rig->protocol->SendCommand(quint8(command));
+    m_rig->protocol->sendCommand(quint8(command));
     QVERIFY(!m_rig->protocol->isPollEnabled());
     QTRY_VERIFY(m_rig->protocol->isPollEnabled()); // the answer enables polling again
     QCOMPARE(m_rig->messages, message.isEmpty() ? QStringList() : QStringList{message});
@@ -176,13 +176,13 @@ void TestDeviceProtocol::sensorWriteAcknowledgedReadsBack()
     TensSettings settings = SimulatedModule::factorySensorSettings();
     settings.unitIndex = 1;
     m_rig->protocol->setPollEnabled(false);
-    m_rig->protocol->SendCommandReport(settings.encode(Code::WriteSensorSettings));
+    m_rig->protocol->sendCommandReport(settings.encode(Code::WriteSensorSettings));
     QTRY_COMPARE(received.count(), 1);
     QCOMPARE(written.count(), 1);
     QCOMPARE(m_rig->messages.last(), QString::fromUtf8("Parametry wejść tensometrycznych zapisane"));
     QCOMPARE(received.first().first().value<TensSettings>().unitIndex, quint8(1));
     SetActiveLanguage(2);
-    m_rig->protocol->SendCommandReport(settings.encode(Code::WriteSensorSettings));
+    m_rig->protocol->sendCommandReport(settings.encode(Code::WriteSensorSettings));
     QTRY_COMPARE(m_rig->messages.last(), QString("Parameters sensor saved"));
 }
 
@@ -203,7 +203,7 @@ void TestDeviceProtocol::unknownAndShortReports()
     QCOMPARE(m_rig->protocol->liveValues().Sum, 0.0f);
     // The link still works.
     m_module->setSilent(false);
-    m_rig->protocol->SendCommand(Code::TareSum);
+    m_rig->protocol->sendCommand(Code::TareSum);
     QTRY_COMPARE(m_rig->messages.value(0), QString::fromUtf8("Wartość wytarowana"));
 }
 
@@ -236,7 +236,7 @@ void TestDeviceProtocol::commandStopsPollingUntilAnAnswer()
 {
     waitForStartUp();
     m_module->setSilent(true);
-    m_rig->protocol->SendCommand(Code::ZeroInput1 + 2);
+    m_rig->protocol->sendCommand(Code::ZeroInput1 + 2);
     QTest::qWait(100);
     QVERIFY(!m_rig->protocol->isPollEnabled());
     m_module->clearWritten();

@@ -1,5 +1,6 @@
 #include "application.h"
 #include "dialogs.h"
+#include "findcontrol.h"
 #include "mainwindow.h"
 #include "messagetable.h"
 #include "simrig.h"
@@ -28,10 +29,7 @@ private slots:
 private:
     template <typename T> T *find(const char *name)
     {
-        T *widget = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no %s", name);
-        return widget;
+        return ::find<T>(m_window.get(), QString::fromLatin1(name));
     }
 
     std::unique_ptr<SimRig> m_rig;
@@ -45,7 +43,7 @@ void TestMainWindow::init()
     m_rig->backend.add(SimulatedBackend::keyboard());
     m_rig->backend.add(std::make_shared<SimulatedModule>());
     m_rig->start();
-    m_window = std::make_unique<MainWindow>(m_rig->link.get(), m_rig->protocol.get());
+    m_window = std::make_unique<MainWindow>(*m_rig->link, *m_rig->protocol);
 }
 
 void TestMainWindow::cleanup()
@@ -88,7 +86,7 @@ void TestMainWindow::pageChangeEnablesPolling()
 {
     auto *pages = find<QTabWidget>("PageControl1");
     QTRY_VERIFY(m_rig->protocol->isPollEnabled());
-    m_rig->protocol->SendCommand(Code::ZeroInput1); // stops polling
+    m_rig->protocol->sendCommand(Code::ZeroInput1); // stops polling
     QVERIFY(!m_rig->protocol->isPollEnabled());
     pages->setCurrentIndex(1);
     QVERIFY(m_rig->protocol->isPollEnabled());
@@ -103,7 +101,7 @@ void TestMainWindow::acknowledgementInStatusLine()
 {
     QTRY_VERIFY(m_rig->protocol->isPollEnabled());
     SetActiveLanguage(2);
-    m_rig->protocol->SendCommand(Code::ResetMinMax);
+    m_rig->protocol->sendCommand(Code::ResetMinMax);
     QTRY_COMPARE(find<QLabel>("Label_Status")->text(), QString("Min/max values reset"));
 }
 
@@ -136,7 +134,7 @@ void TestMainWindow::windowGoesOnWhileAWriteStalls()
     module->queueInputReport(QByteArray(1, char(ModuleReportId)) + frame.encode());
     QTRY_COMPARE(find<QLabel>("DisplaySum")->text(), QString("4,321.0 N"));
     find<QTabWidget>("PageControl1")->setCurrentIndex(3);
-    m_rig->protocol->SendCommand(Code::ResetMinMax);
+    m_rig->protocol->sendCommand(Code::ResetMinMax);
     QCOMPARE(find<QTabWidget>("PageControl1")->currentIndex(), 3);
     QCOMPARE(module->stalledWrites(), 1);
 

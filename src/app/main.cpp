@@ -1,17 +1,13 @@
 // The program entry: creates the device link, the windows in their fixed
 // order and the connections between them, runs the event loop, and shuts
 // down in reverse order.
-#include "aboutdialog.h"
-#include "analogcalibrationdialog.h"
 #include "application.h"
 #include "backendfactory.h"
-#include "bigdisplaywindow.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
 #include "fonts.h"
-#include "mainwindow.h"
 #include "programinfo.h"
-#include "sensorcalibrationwindow.h"
+#include "programwindows.h"
 
 #include <QCommandLineParser>
 
@@ -85,13 +81,8 @@ int main(int argc, char *argv[])
         DeviceLink link(backend.get());
         DeviceProtocol protocol(&link);
 
-        // 3. The five windows, in this order.
-        MainWindow form1(&link, &protocol);
-        AboutDialog form2(&form1);
-        SensorCalibrationWindow formCalib;
-        AnalogCalibrationDialog formAnCalib(&protocol, &form1);
-        BigDisplayWindow formBigDisplay;
-        form1.setWindows(&form2, &formAnCalib, &formBigDisplay);
+        // 3. The five windows, in their order, wired to each other.
+        ProgramWindows windows(link, protocol);
 
         // 4. Stop polling and the read threads before windows are torn down,
         //    so no report is handed to a window that is going away.
@@ -101,7 +92,7 @@ int main(int argc, char *argv[])
         });
 
         // 5. Run.
-        form1.show();
+        windows.form1.show();
         Application::exec();
     } catch (const std::exception &e) {
         Application::showError(QString::fromLocal8Bit(e.what()));

@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "aboutdialog.h"
+#include "analogcalibrationdialog.h"
 #include "application.h"
 #include "bigdisplaywindow.h"
 #include "iosettingspage.h"
@@ -25,7 +26,6 @@
 namespace {
 constexpr int SettingsPageIndex = 3;
 constexpr int MemoryCardPageIndex = 2;
-constexpr int DisplayIntervalMs = 50;
 
 // Each page is a form of its own, filling its tab.
 void hostPage(QWidget *tab, QWidget *page)
@@ -36,11 +36,12 @@ void hostPage(QWidget *tab, QWidget *page)
 }
 } // namespace
 
-MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *parent)
+MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::MainWindow>()), m_link(link), m_protocol(protocol)
+      ui(std::make_unique<Ui::MainWindow>()), m_link(link), m_protocol(protocol),
+      m_displayTick(link, protocol, m_displayState, this)
 {
     Q_INIT_RESOURCE(pictures); // the pictures live in a static library
     ui->setupUi(this);
@@ -55,20 +56,18 @@ MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *pare
 
     createPages();
 
-    connect(m_link, &DeviceLink::connectionStatusChanged, this, &MainWindow::showConnectionStatus);
-    connect(m_protocol, &DeviceProtocol::identified, this, &MainWindow::showConnectionText);
-    connect(m_protocol, &DeviceProtocol::statusMessage, ui->Label_Status, &QLabel::setText);
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::PageControl1Change);
-    connect(ui->BitBtn3, &QPushButton::clicked, this, &MainWindow::BitBtn3Click);
-    connect(ui->siLangCombo1, &QComboBox::activated, this, &MainWindow::siLangCombo1Change);
+    connect(&m_link, &DeviceLink::connectionStatusChanged, this, &MainWindow::showConnectionStatus);
+    connect(&m_protocol, &DeviceProtocol::identified, this, &MainWindow::showConnectionText);
+    connect(&m_protocol, &DeviceProtocol::statusMessage, ui->Label_Status, &QLabel::setText);
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(ui->siLangCombo1, &QComboBox::activated, this, &MainWindow::applyChosenLanguage);
 
-    m_displayData.setInterval(DisplayIntervalMs);
-    connect(&m_displayData, &QTimer::timeout, this, &MainWindow::DisplayDataTimer);
-    m_displayData.start();
+    m_displayTick.start();
 
     // An error during start-up is shown; the window is still created and shown.
     try {
-        FormCreate();
+        startUp();
     } catch (const std::exception &e) {
         Application::showError(QString::fromLocal8Bit(e.what()));
     }
@@ -76,88 +75,69 @@ MainWindow::MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *pare
 
 void MainWindow::createPages()
 {
-    m_measurementsPage = new MeasurementsPage(m_link, m_protocol, &m_displayState);
+    m_measurementsPage = new MeasurementsPage(m_protocol, m_displayState);
     hostPage(ui->TabSheet1, m_measurementsPage);
-    m_sensorSettingsPage = new SensorSettingsPage(m_protocol, &m_displayState);
+    m_sensorSettingsPage = new SensorSettingsPage(m_protocol, m_displayState);
     hostPage(ui->TabSheet6, m_sensorSettingsPage);
-    m_ioSettingsPage = new IoSettingsPage(m_protocol, &m_displayState,
-                                          [this] { return m_sensorSettingsPage->decimalPlaces(); });
+    m_ioSettingsPage = new IoSettingsPage(m_protocol, m_displayState);
     hostPage(ui->TabSheet7, m_ioSettingsPage);
 
-    connect(m_protocol, &DeviceProtocol::sensorSettingsReceived, m_sensorSettingsPage,
-            &SensorSettingsPage::applyReport);
-    connect(m_protocol, &DeviceProtocol::sensorSettingsWritten, m_sensorSettingsPage,
-            &SensorSettingsPage::onWriteAcknowledged);
-    connect(m_protocol, &DeviceProtocol::ioSettingsReceived, m_ioSettingsPage,
-            &IoSettingsPage::applyReport);
-    updateMirrors();
+    // Every view of the live values; a new one connects here.
+    connect(&m_displayTick, &LiveDisplayTick::shown, m_measurementsPage, &MeasurementsPage::showLive);
+    connect(&m_displayTick, &LiveDisplayTick::shown, m_sensorSettingsPage, &SensorSettingsPage::showLive);
+    connect(&m_displayTick, &LiveDisplayTick::shown, m_ioSettingsPage, &IoSettingsPage::showLive);
 }
 
 void MainWindow::setWindows(AboutDialog *about, AnalogCalibrationDialog *analogCalibration,
                             BigDisplayWindow *bigDisplay)
 {
     m_aboutDialog = about;
-    m_bigDisplay = bigDisplay;
-    m_ioSettingsPage->setCalibrationDialog(analogCalibration);
-    updateMirrors();
-}
-
-void MainWindow::updateMirrors()
-{
-    MeasurementsPage::Mirrors mirrors;
-    for (int k = 0; k < 4; ++k)
-        mirrors.valTens[k] = m_sensorSettingsPage->liveValueLabel(k + 1);
-    mirrors.out1Status = m_ioSettingsPage->out1Status();
-    mirrors.out2Status = m_ioSettingsPage->out2Status();
-    mirrors.bigDisplay = m_bigDisplay;
-    mirrors.decimalPlaces = [this] { return m_sensorSettingsPage->decimalPlaces(); };
-    m_measurementsPage->setMirrors(mirrors);
-}
-
-void MainWindow::DisplayDataTimer()
-{
-    m_measurementsPage->DisplayDataTimer();
+    connect(&m_displayTick, &LiveDisplayTick::shown, bigDisplay, &BigDisplayWindow::showLive);
+    connect(m_measurementsPage, &MeasurementsPage::bigWindowRequested, bigDisplay,
+            &BigDisplayWindow::showOrRaise);
+    connect(m_ioSettingsPage, &IoSettingsPage::analogCalibrationRequested, analogCalibration,
+            [analogCalibration] { analogCalibration->exec(); });
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::FormCreate()
+void MainWindow::startUp()
 {
-    m_link->ShowNoConnection();
+    m_link.showNoConnection();
     setWindowTitle(ProgramInfo::ProductName + ProgramInfo::TitleJoiner + ProgramInfo::VersionText);
     m_settingsFilePath = QDir(QCoreApplication::applicationDirPath())
                              .filePath(ProgramInfo::SettingsFileName);
-    siLangCombo1Change();
+    applyChosenLanguage();
     m_sensorSettingsPage->fillFilterLevels();
     m_ioSettingsPage->fillModbusAddresses();
-    m_sensorSettingsPage->Rb_SpeedHIClick();
+    m_sensorSettingsPage->refreshFrequency();
     ui->PageControl2->setTabVisible(MemoryCardPageIndex, false);
 }
 
-void MainWindow::FormClose()
+void MainWindow::savePreferences()
 {
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    savePreferences();
     event->accept();
     QCoreApplication::quit(); // closing the main window ends the program, other windows or not
 }
 
-void MainWindow::PageControl1Change(int index)
+void MainWindow::onPageChanged(int index)
 {
     if (index != SettingsPageIndex)
-        m_protocol->setPollEnabled(true);
+        m_protocol.setPollEnabled(true);
 }
 
-void MainWindow::BitBtn3Click()
+void MainWindow::showAbout()
 {
     if (m_aboutDialog)
         m_aboutDialog->exec();
 }
 
-void MainWindow::siLangCombo1Change()
+void MainWindow::applyChosenLanguage()
 {
     const int language = ui->siLangCombo1->currentIndex() + 1;
     if (language >= 1 && language <= LanguageCount)

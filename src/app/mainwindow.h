@@ -1,6 +1,7 @@
 #pragma once
 
 #include "displaystate.h"
+#include "livedisplaytick.h"
 
 #include <QString>
 #include <QTimer>
@@ -21,13 +22,13 @@ class MeasurementsPage;
 class SensorSettingsPage;
 
 // The main window (Form1): the connection panel, the four main pages and
-// the status line. Its creation runs the start-up sequence (FormCreate);
+// the status line. Its creation runs the start-up sequence (startUp);
 // closing it ends the program. GUI thread only.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    MainWindow(DeviceLink *link, DeviceProtocol *protocol, QWidget *parent = nullptr);
+    MainWindow(DeviceLink &link, DeviceProtocol &protocol, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The windows created after this one; the program entry hands them over.
@@ -36,35 +37,29 @@ public:
 
     QString settingsFilePath() const { return m_settingsFilePath; }
 
-    void FormCreate();
-    void FormClose();
-    void PageControl1Change(int index);
-    void BitBtn3Click();
-    void siLangCombo1Change();
-    void DisplayDataTimer();
+    void startUp();
+    void savePreferences();
+    void onPageChanged(int index);
+    void showAbout();
+    void applyChosenLanguage();
 
-    MeasurementsPage *measurementsPage() const { return m_measurementsPage; }
-    SensorSettingsPage *sensorSettingsPage() const { return m_sensorSettingsPage; }
-    IoSettingsPage *ioSettingsPage() const { return m_ioSettingsPage; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void createPages();
-    void updateMirrors();
     void showConnectionStatus(const QString &text, bool active);
     void showConnectionText(const QString &text);
 
     std::unique_ptr<Ui::MainWindow> ui;
-    DeviceLink *m_link;
-    DeviceProtocol *m_protocol;
+    DeviceLink &m_link;
+    DeviceProtocol &m_protocol;
     AboutDialog *m_aboutDialog = nullptr;
-    BigDisplayWindow *m_bigDisplay = nullptr;
     DisplayState m_displayState;
+    LiveDisplayTick m_displayTick; // 50 ms on the GUI thread, from creation on
     MeasurementsPage *m_measurementsPage = nullptr;
     SensorSettingsPage *m_sensorSettingsPage = nullptr;
     IoSettingsPage *m_ioSettingsPage = nullptr;
-    QTimer m_displayData; // DisplayData: 50 ms on the GUI thread, from creation on
     QString m_settingsFilePath;
 };

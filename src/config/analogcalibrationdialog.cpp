@@ -16,8 +16,8 @@ constexpr float ForcedVoltage = 9.0f;
 constexpr float ForcedCurrent = 18.0f;
 } // namespace
 
-AnalogCalibrationDialog::AnalogCalibrationDialog(DeviceProtocol *protocol, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+AnalogCalibrationDialog::AnalogCalibrationDialog(DeviceProtocol &protocol, QWidget *parent)
+    : QDialog(parent),
       ui(std::make_unique<Ui::AnalogCalibrationDialog>()), m_protocol(protocol)
 {
     ui->setupUi(this);
@@ -26,11 +26,14 @@ AnalogCalibrationDialog::AnalogCalibrationDialog(DeviceProtocol *protocol, QWidg
     setFont(tahoma);
     setFixedSize(size());
 
-    connect(ui->Button1, &QPushButton::clicked, this, &AnalogCalibrationDialog::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, &AnalogCalibrationDialog::Button2Click);
-    connect(ui->Btn_Calib_0_10, &QPushButton::clicked, this, &AnalogCalibrationDialog::Btn_Calib_0_10Click);
-    connect(ui->Btn_Calib_4_20, &QPushButton::clicked, this, &AnalogCalibrationDialog::Btn_Calib_4_20Click);
-    connect(ui->Btn_readFactors, &QPushButton::clicked, this, &AnalogCalibrationDialog::Btn_readFactorsClick);
+    connect(ui->Button1, &QPushButton::clicked, this, &AnalogCalibrationDialog::startCalibration);
+    connect(ui->Button2, &QPushButton::clicked, this, &AnalogCalibrationDialog::stopCalibration);
+    connect(ui->Btn_Calib_0_10, &QPushButton::clicked, this, &AnalogCalibrationDialog::storeVoltage);
+    connect(ui->Btn_Calib_4_20, &QPushButton::clicked, this, &AnalogCalibrationDialog::storeCurrent);
+    connect(ui->Btn_readFactors, &QPushButton::clicked, this, &AnalogCalibrationDialog::readFactors);
+    connect(&m_protocol, &DeviceProtocol::ioSettingsReceived, this, [this](const OtherSettings &settings) {
+        showFactors(settings.calibrationFactorVoltage, settings.calibrationFactorCurrent);
+    });
 }
 
 AnalogCalibrationDialog::~AnalogCalibrationDialog() = default;
@@ -41,52 +44,44 @@ void AnalogCalibrationDialog::showFactors(float voltage, float current)
     ui->Label_CalibVal_0_20mA->setText(formatFixed(current, ReadingDecimals));
 }
 
-void AnalogCalibrationDialog::Button1Click()
+void AnalogCalibrationDialog::startCalibration()
 {
-    if (!m_protocol)
-        return;
     AnalogCalibrationStart start;
     const bool voltage = ui->Rb_0_10V->isChecked();
     start.output = voltage ? VoltageOutput : CurrentOutput;
     start.test = ui->Cb_Test->isChecked() ? 1 : 0;
     start.forcedValue = voltage ? ForcedVoltage : ForcedCurrent;
-    m_protocol->setPollEnabled(false);
-    m_protocol->SendCommandReport(start.encode());
+    m_protocol.sendLongCommand(start.encode());
 }
 
-void AnalogCalibrationDialog::Button2Click()
+void AnalogCalibrationDialog::stopCalibration()
 {
-    if (m_protocol)
-        m_protocol->SendCommand(Code::AnalogCalibrationStop);
+    m_protocol.sendCommand(Code::AnalogCalibrationStop);
 }
 
 void AnalogCalibrationDialog::store(quint8 output, float value)
 {
-    if (!m_protocol)
-        return;
     AnalogCalibrationStore command;
     command.output = output;
     command.measured = value;
-    m_protocol->setPollEnabled(false);
-    m_protocol->SendCommandReport(command.encode());
+    m_protocol.sendLongCommand(command.encode());
 }
 
-void AnalogCalibrationDialog::Btn_Calib_0_10Click()
+void AnalogCalibrationDialog::storeVoltage()
 {
     float value = 0.0f;
     if (CheckFloatEdit(ui->Edit1_0_10V, ReadingDecimals, MinVoltage, MaxVoltage, value))
         store(VoltageOutput, value);
 }
 
-void AnalogCalibrationDialog::Btn_Calib_4_20Click()
+void AnalogCalibrationDialog::storeCurrent()
 {
     float value = 0.0f;
     if (CheckFloatEdit(ui->Edit1_4_20mA, ReadingDecimals, MinCurrent, MaxCurrent, value))
         store(CurrentOutput, value);
 }
 
-void AnalogCalibrationDialog::Btn_readFactorsClick()
+void AnalogCalibrationDialog::readFactors()
 {
-    if (m_protocol)
-        m_protocol->SendCommand(Code::ReadIoSettings);
+    m_protocol.sendCommand(Code::ReadIoSettings);
 }

@@ -17,17 +17,17 @@ class AnalogCalibrationDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit AnalogCalibrationDialog(DeviceProtocol *protocol, QWidget *parent = nullptr);
+    explicit AnalogCalibrationDialog(DeviceProtocol &protocol, QWidget *parent = nullptr);
     ~AnalogCalibrationDialog() override;
 
-    // Report code 3: the factors of the 0-10 V and of the current output.
+    // Report code 3 (it listens itself): the factors of the 0-10 V and of the current output.
     void showFactors(float voltage, float current);
 
-    void Button1Click();         // Start: command 0xA8
-    void Button2Click();         // Stop: command 0xA9
-    void Btn_Calib_0_10Click();  // store the measured voltage
-    void Btn_Calib_4_20Click();  // store the measured current
-    void Btn_readFactorsClick(); // command 3
+    void startCalibration();         // Start: command 0xA8
+    void stopCalibration();         // Stop: command 0xA9
+    void storeVoltage();  // store the measured voltage
+    void storeCurrent();  // store the measured current
+    void readFactors(); // command 3
 
     // Accepted meter readings: around the forced 9 V and 18 mA.
     static constexpr float MinVoltage = 1.0f;
@@ -39,5 +39,5 @@ private:
     void store(quint8 output, float value);
 
     std::unique_ptr<Ui::AnalogCalibrationDialog> ui;
-    DeviceProtocol *m_protocol = nullptr;
+    DeviceProtocol &m_protocol;
 };

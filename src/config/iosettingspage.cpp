@@ -2,13 +2,15 @@
 
 #include "ui_iosettingspage.h"
 
-#include "analogcalibrationdialog.h"
 #include "deviceprotocol.h"
 #include "dialogs.h"
 #include "displaystate.h"
+#include "livedisplay.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "protocolcodes.h"
 #include "settingfield.h"
+#include "statusfield.h"
 #include "valueformat.h"
 
 namespace {
@@ -25,9 +27,9 @@ struct ModeLabels {
     float fullScale;
 };
 const ModeLabels Modes[ModeCount] = {
-    {"IDS_88", "IDS_89", " V", 10.0f},
-    {"IDS_91", "IDS_92", " mA", 20.0f},
-    {"IDS_94", "IDS_92", " mA", 20.0f},
+    {Msg::IDS_88, Msg::IDS_89, " V", 10.0f},
+    {Msg::IDS_91, Msg::IDS_92, " mA", 20.0f},
+    {Msg::IDS_94, Msg::IDS_92, " mA", 20.0f},
 };
 
 // A value that names no item leaves the box without a selection, so that a
@@ -44,10 +46,8 @@ quint8 selectedItem(const QComboBox *box)
 
 } // namespace
 
-IoSettingsPage::IoSettingsPage(DeviceProtocol *protocol, DisplayState *state,
-                               std::function<int()> decimalPlaces, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::IoSettingsPage>()), m_protocol(protocol),
-      m_state(state), m_decimalPlaces(std::move(decimalPlaces))
+IoSettingsPage::IoSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::IoSettingsPage>()), m_protocol(protocol), m_state(state)
 {
     ui->setupUi(this);
     m_outputs[0] = {ui->Out1_source, ui->Out1_mode1, ui->Out1_Number1, ui->Out1_condition,
@@ -55,30 +55,40 @@ IoSettingsPage::IoSettingsPage(DeviceProtocol *protocol, DisplayState *state,
     m_outputs[1] = {ui->Out2_source, ui->Out2_mode1, ui->Out2_Number1, ui->Out2_condition,
                     ui->Out2_mode2, ui->Out2_Number2, ui->Out2_state};
 
-    connect(ui->Btn_SaveOtherSettings, &QPushButton::clicked, this, &IoSettingsPage::Btn_SaveOtherSettingsClick);
-    connect(ui->Btn_ReadOtherSettings, &QPushButton::clicked, this, &IoSettingsPage::Btn_ReadOtherSettingsClick);
-    connect(ui->Btn_OtherFactory, &QPushButton::clicked, this, &IoSettingsPage::Btn_OtherFactoryClick);
-    connect(ui->Btn_AnalogOutCalib, &QPushButton::clicked, this, &IoSettingsPage::Btn_AnalogOutCalibClick);
+    connect(ui->Btn_SaveOtherSettings, &QPushButton::clicked, this, &IoSettingsPage::saveIoSettings);
+    connect(ui->Btn_ReadOtherSettings, &QPushButton::clicked, this, &IoSettingsPage::readIoSettings);
+    connect(ui->Btn_OtherFactory, &QPushButton::clicked, this, &IoSettingsPage::restoreFactoryIoSettings);
+    connect(ui->Btn_AnalogOutCalib, &QPushButton::clicked, this, &IoSettingsPage::requestAnalogCalibration);
     for (QRadioButton *mode : {ui->RB_amode010V, ui->RB_amode020mA, ui->RB_amode420mA})
-        connect(mode, &QRadioButton::clicked, this, &IoSettingsPage::Rg_AnalogModeClick);
-    connect(ui->Out1_source, &QComboBox::activated, this, &IoSettingsPage::Out1_RefreshObjects);
-    connect(ui->Out1_condition, &QComboBox::activated, this, &IoSettingsPage::Out1_RefreshObjects);
-    connect(ui->Out2_source, &QComboBox::activated, this, &IoSettingsPage::Out2_refreshObject);
-    connect(ui->Out2_condition, &QComboBox::activated, this, &IoSettingsPage::Out2_refreshObject);
+        connect(mode, &QRadioButton::clicked, this, &IoSettingsPage::applyAnalogMode);
+    connect(ui->Out1_source, &QComboBox::activated, this, &IoSettingsPage::refreshOutput1);
+    connect(ui->Out1_condition, &QComboBox::activated, this, &IoSettingsPage::refreshOutput1);
+    connect(ui->Out2_source, &QComboBox::activated, this, &IoSettingsPage::refreshOutput2);
+    connect(ui->Out2_condition, &QComboBox::activated, this, &IoSettingsPage::refreshOutput2);
+
+    connect(&m_protocol, &DeviceProtocol::ioSettingsReceived, this, &IoSettingsPage::applyReport);
 }
 
 IoSettingsPage::~IoSettingsPage() = default;
 
 int IoSettingsPage::decimalPlaces() const
 {
-    return m_decimalPlaces ? m_decimalPlaces() : DefaultDecimalPlaces;
+    return m_state.decimalPlaces;
+}
+
+void IoSettingsPage::showLive(const LiveDisplay &display)
+{
+    if (!display.ioStates)
+        return;
+    setStatusField(ui->Out1Status, (*display.ioStates)[2], IoOn, IoOff);
+    setStatusField(ui->Out2Status, (*display.ioStates)[3], IoOn, IoOff);
 }
 
 void IoSettingsPage::load(const OtherSettings &settings)
 {
     const int decimals = decimalPlaces();
     if (settings.analogMode < ModeCount)
-        SetAnalogMode(settings.analogMode);
+        setAnalogMode(settings.analogMode);
     selectItem(ui->Cb_AnalogSource, settings.analogSource);
     ui->Cb_AnalogReverse->setChecked(settings.analogReversed != 0);
     ui->Edit_AnalogMin->setText(formatFixed(settings.analogMin, decimals));
@@ -100,8 +110,6 @@ void IoSettingsPage::load(const OtherSettings &settings)
         if (item >= 0)
             ui->Cb_ModbusAddress->setCurrentIndex(item);
     }
-    if (m_calibration)
-        m_calibration->showFactors(settings.calibrationFactorVoltage, settings.calibrationFactorCurrent);
     if (settings.parity < ParityCount)
         ui->ComboBox_UartParity->setCurrentIndex(settings.parity);
 }
@@ -109,9 +117,9 @@ void IoSettingsPage::load(const OtherSettings &settings)
 void IoSettingsPage::applyReport(const OtherSettings &settings)
 {
     load(settings);
-    Out1_RefreshObjects();
-    Out2_refreshObject();
-    Rg_AnalogModeClick();
+    refreshOutput1();
+    refreshOutput2();
+    applyAnalogMode();
 }
 
 std::optional<OtherSettings> IoSettingsPage::collect()
@@ -119,7 +127,7 @@ std::optional<OtherSettings> IoSettingsPage::collect()
     const int decimals = decimalPlaces();
     OtherSettings settings;
     bool valid = true;
-    settings.analogMode = quint8(GetAnalogMode());
+    settings.analogMode = quint8(analogMode());
     settings.analogSource = selectedItem(ui->Cb_AnalogSource);
     settings.analogReversed = ui->Cb_AnalogReverse->isChecked() ? 1 : 0;
     valid &= CheckFloatEdit(ui->Edit_AnalogMin, decimals, -ValueLimit, ValueLimit, settings.analogMin);
@@ -144,49 +152,47 @@ std::optional<OtherSettings> IoSettingsPage::collect()
     return settings;
 }
 
-void IoSettingsPage::Btn_SaveOtherSettingsClick()
+void IoSettingsPage::saveIoSettings()
 {
     const std::optional<OtherSettings> settings = collect();
     if (!settings) {
         // The caption is the same in both languages.
         Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
-                             GetTextOrDefault(QStringLiteral("IDS_67")), QMessageBox::Ok});
+                             GetTextOrDefault(Msg::IDS_67), QMessageBox::Ok});
         return;
     }
-    m_protocol->setPollEnabled(false);
-    m_protocol->SendCommandReport(settings->encodeCommand());
+    m_protocol.sendLongCommand(settings->encodeCommand());
 }
 
-void IoSettingsPage::Btn_ReadOtherSettingsClick()
+void IoSettingsPage::readIoSettings()
 {
-    m_protocol->SendCommand(Code::ReadIoSettings);
+    m_protocol.sendCommand(Code::ReadIoSettings);
 }
 
-void IoSettingsPage::Btn_OtherFactoryClick()
+void IoSettingsPage::restoreFactoryIoSettings()
 {
-    m_protocol->SendCommand(Code::FactoryIoSettings);
+    m_protocol.sendCommand(Code::FactoryIoSettings);
 }
 
-void IoSettingsPage::Btn_AnalogOutCalibClick()
+void IoSettingsPage::requestAnalogCalibration()
 {
-    if (m_calibration)
-        m_calibration->exec();
+    emit analogCalibrationRequested();
 }
 
-int IoSettingsPage::GetAnalogMode()
+int IoSettingsPage::analogMode() const
 {
     if (ui->RB_amode010V->isChecked())
-        m_analogMode = 0;
-    else if (ui->RB_amode020mA->isChecked())
-        m_analogMode = 1;
-    else if (ui->RB_amode420mA->isChecked())
-        m_analogMode = 2;
+        return 0;
+    if (ui->RB_amode020mA->isChecked())
+        return 1;
+    if (ui->RB_amode420mA->isChecked())
+        return 2;
     return m_analogMode;
 }
 
-void IoSettingsPage::SetAnalogMode(int mode)
+void IoSettingsPage::setAnalogMode(int mode)
 {
-    const bool voltageOutput = m_protocol->AnalogOutVariant() == 0;
+    const bool voltageOutput = m_protocol.AnalogOutVariant() == 0;
     ui->RB_amode010V->setEnabled(voltageOutput);
     ui->RB_amode020mA->setEnabled(!voltageOutput);
     ui->RB_amode420mA->setEnabled(!voltageOutput);
@@ -197,13 +203,14 @@ void IoSettingsPage::SetAnalogMode(int mode)
     }
 }
 
-void IoSettingsPage::Rg_AnalogModeClick()
+void IoSettingsPage::applyAnalogMode()
 {
-    const ModeLabels &labels = Modes[GetAnalogMode()];
+    m_analogMode = analogMode();
+    const ModeLabels &labels = Modes[m_analogMode];
     ui->Label_VoutMin->setText(GetTextOrDefault(QString::fromLatin1(labels.minId)));
     ui->Label_VoutMax->setText(GetTextOrDefault(QString::fromLatin1(labels.maxId)));
-    m_state->AnalogUnitSuffix = QString::fromLatin1(labels.unitSuffix);
-    m_state->AnalogFullScale = labels.fullScale;
+    m_state.AnalogUnitSuffix = QString::fromLatin1(labels.unitSuffix);
+    m_state.AnalogFullScale = labels.fullScale;
 }
 
 void IoSettingsPage::refreshOutput(const OutputControls &out)
@@ -219,12 +226,12 @@ void IoSettingsPage::refreshOutput(const OutputControls &out)
     out.number2->setEnabled(second);
 }
 
-void IoSettingsPage::Out1_RefreshObjects()
+void IoSettingsPage::refreshOutput1()
 {
     refreshOutput(m_outputs[0]);
 }
 
-void IoSettingsPage::Out2_refreshObject()
+void IoSettingsPage::refreshOutput2()
 {
     refreshOutput(m_outputs[1]);
 }
@@ -238,12 +245,3 @@ void IoSettingsPage::fillModbusAddresses()
     ui->ComboBox_UartParity->setCurrentIndex(0);
 }
 
-QLineEdit *IoSettingsPage::out1Status() const
-{
-    return ui->Out1Status;
-}
-
-QLineEdit *IoSettingsPage::out2Status() const
-{
-    return ui->Out2Status;
-}

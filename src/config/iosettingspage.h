@@ -4,7 +4,6 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -13,9 +12,9 @@ class IoSettingsPage;
 }
 class QComboBox;
 class QLineEdit;
-class AnalogCalibrationDialog;
 class DeviceProtocol;
 struct DisplayState;
+struct LiveDisplay;
 
 // The input/output settings page (TabSheet7): mirrors OtherSettings, checks
 // and writes it, and keeps AnalogUnitSuffix and AnalogFullScale for the
@@ -24,12 +23,8 @@ class IoSettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    IoSettingsPage(DeviceProtocol *protocol, DisplayState *state,
-                   std::function<int()> decimalPlaces, QWidget *parent = nullptr);
+    IoSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent = nullptr);
     ~IoSettingsPage() override;
-
-    // Created after the main window; it shows the calibration factors.
-    void setCalibrationDialog(AnalogCalibrationDialog *dialog) { m_calibration = dialog; }
 
     // Report code 3 arrived.
     void applyReport(const OtherSettings &settings);
@@ -44,23 +39,26 @@ public:
     // "None" selected.
     void fillModbusAddresses();
 
-    QLineEdit *out1Status() const; // Out1Status
-    QLineEdit *out2Status() const; // Out2Status
+    // Out1Status and Out2Status from the display tick.
+    void showLive(const LiveDisplay &display);
 
-    // Handlers, named after their controls.
-    void Btn_SaveOtherSettingsClick();
-    void Btn_ReadOtherSettingsClick();
-    void Btn_OtherFactoryClick();
-    void Btn_AnalogOutCalibClick();
-    void Rg_AnalogModeClick();
-    void Out1_RefreshObjects();
-    void Out2_refreshObject();
+    // Handlers of the page's buttons and choices.
+    void saveIoSettings();
+    void readIoSettings();
+    void restoreFactoryIoSettings();
+    void requestAnalogCalibration();
+    void applyAnalogMode();
+    void refreshOutput1();
+    void refreshOutput2();
 
     // 0 "0-10V", 1 "0 - 20mA", 2 "4 - 20mA"; with no button checked the
-    // mode kept from last time. Keeps what it returns.
-    int GetAnalogMode();
+    // mode kept from the last click or report.
+    int analogMode() const;
     // Enables the mode buttons by AnalogOutVariant, then checks the mode's.
-    void SetAnalogMode(int mode);
+    void setAnalogMode(int mode);
+
+signals:
+    void analogCalibrationRequested(); // Btn_AnalogOutCalib
 
 private:
     struct OutputControls {
@@ -77,10 +75,8 @@ private:
     int decimalPlaces() const;
 
     std::unique_ptr<Ui::IoSettingsPage> ui;
-    DeviceProtocol *m_protocol;
-    DisplayState *m_state;
-    std::function<int()> m_decimalPlaces;
-    AnalogCalibrationDialog *m_calibration = nullptr;
+    DeviceProtocol &m_protocol;
+    DisplayState &m_state;
     OutputControls m_outputs[2];
     int m_analogMode = 0;
 };

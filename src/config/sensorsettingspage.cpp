@@ -5,6 +5,8 @@
 #include "deviceprotocol.h"
 #include "dialogs.h"
 #include "displaystate.h"
+#include "livedisplay.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "protocolcodes.h"
 #include "settingfield.h"
@@ -25,7 +27,7 @@ constexpr int UnitCount = 5;
 constexpr int ActiveInputChoices = 4;
 
 const char *const UnitSuffixes[UnitCount] = {" N", " kN", " g", " kg", " F"};
-const char *const SumFormulaIds[ActiveInputChoices] = {"IDS_84", "IDS_85", "IDS_86", "IDS_87"};
+const char *const SumFormulaIds[ActiveInputChoices] = {Msg::IDS_84, Msg::IDS_85, Msg::IDS_86, Msg::IDS_87};
 
 // Measuring frequency per channel by active inputs: fast, slow.
 const char *const Frequencies[ActiveInputChoices][2] = {
@@ -33,7 +35,7 @@ const char *const Frequencies[ActiveInputChoices][2] = {
 
 } // namespace
 
-SensorSettingsPage::SensorSettingsPage(DeviceProtocol *protocol, DisplayState *state, QWidget *parent)
+SensorSettingsPage::SensorSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::SensorSettingsPage>()), m_protocol(protocol),
       m_state(state)
 {
@@ -48,7 +50,7 @@ SensorSettingsPage::SensorSettingsPage(DeviceProtocol *protocol, DisplayState *s
                     ui->CB_Tens4Sign, ui->Btn_Tens4Zero};
 
     for (int k = 0; k < 4; ++k) {
-        connect(m_sensors[k].zero, &QPushButton::clicked, this, [this, k] { Btn_TensZeroClick(k + 1); });
+        connect(m_sensors[k].zero, &QPushButton::clicked, this, [this, k] { zeroInput(k + 1); });
         // Sensor 1's group has no click reaction. The group's controls are
         // watched too: a disabled button or check box keeps its clicks.
         if (k > 0) {
@@ -57,16 +59,23 @@ SensorSettingsPage::SensorSettingsPage(DeviceProtocol *protocol, DisplayState *s
                 child->installEventFilter(this);
         }
     }
-    connect(ui->Btn_SetTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::Btn_SetTensSettingsClick);
-    connect(ui->Btn_ReadTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::Btn_ReadTensSettingsClick);
+    connect(ui->Btn_SetTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::saveSensorSettings);
+    connect(ui->Btn_ReadTensSettings, &QPushButton::clicked, this, &SensorSettingsPage::readSensorSettings);
     connect(ui->Button_TensSettingFactory, &QPushButton::clicked, this,
-            &SensorSettingsPage::Button_TensSettingFactoryClick);
-    connect(ui->BitBtn4, &QPushButton::clicked, this, &SensorSettingsPage::BitBtn4Click);
-    connect(ui->Btn_SumTara, &QPushButton::clicked, this, &SensorSettingsPage::Btn_SumTaraClick);
-    connect(ui->Btn_TensCalibrate, &QPushButton::clicked, this, &SensorSettingsPage::Btn_TensCalibrateClick);
-    connect(ui->Cb_SelTens, &QComboBox::activated, this, &SensorSettingsPage::Cb_SelTensClick);
-    connect(ui->Rb_SpeedHI, &QRadioButton::clicked, this, &SensorSettingsPage::Rb_SpeedHIClick);
-    connect(ui->Rb_SpeedLO, &QRadioButton::clicked, this, &SensorSettingsPage::Rb_SpeedHIClick);
+            &SensorSettingsPage::restoreFactorySensorSettings);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &SensorSettingsPage::zeroAllInputs);
+    connect(ui->Btn_SumTara, &QPushButton::clicked, this, &SensorSettingsPage::tareSum);
+    connect(ui->Btn_TensCalibrate, &QPushButton::clicked, this, &SensorSettingsPage::showSensorCalibration);
+    connect(ui->Cb_SelTens, &QComboBox::activated, this, &SensorSettingsPage::applyActiveInputs);
+    connect(ui->Rb_SpeedHI, &QRadioButton::clicked, this, &SensorSettingsPage::refreshFrequency);
+    connect(ui->Rb_SpeedLO, &QRadioButton::clicked, this, &SensorSettingsPage::refreshFrequency);
+    connect(ui->Cb_Decp, &QComboBox::currentIndexChanged, this,
+            [this] { m_state.decimalPlaces = decimalPlaces(); });
+    m_state.decimalPlaces = decimalPlaces();
+
+    connect(&m_protocol, &DeviceProtocol::sensorSettingsReceived, this, &SensorSettingsPage::applyReport);
+    connect(&m_protocol, &DeviceProtocol::sensorSettingsWritten, this,
+            &SensorSettingsPage::onWriteAcknowledged);
 }
 
 SensorSettingsPage::~SensorSettingsPage() = default;
@@ -95,17 +104,17 @@ void SensorSettingsPage::applyReport(const TensSettings &settings)
 {
     load(settings);
     for (int k = 0; k < 4; ++k)
-        m_state->SensorRange[k] = quint32(settings.sensors[k].ratedCapacityN);
-    m_state->ActiveInputs = ui->Cb_SelTens->currentIndex();
+        m_state.SensorRange[k] = quint32(settings.sensors[k].ratedCapacityN);
+    m_state.ActiveInputs = ui->Cb_SelTens->currentIndex();
     refreshUnitSuffix();
     refreshSumFormula();
-    Cb_SelTensClick(); // the frequency label and the enabling
+    applyActiveInputs(); // the frequency label and the enabling
 }
 
 void SensorSettingsPage::onWriteAcknowledged()
 {
     refreshUnitSuffix();
-    Rb_SpeedHIClick();
+    refreshFrequency();
     refreshSumFormula();
 }
 
@@ -135,57 +144,56 @@ std::optional<TensSettings> SensorSettingsPage::collect() const
     return settings;
 }
 
-void SensorSettingsPage::Btn_SetTensSettingsClick()
+void SensorSettingsPage::saveSensorSettings()
 {
     const std::optional<TensSettings> settings = collect();
     if (!settings) {
-        Dialogs::show(this, {QMessageBox::Warning, GetTextOrDefault(QStringLiteral("IDS_68")),
-                             GetTextOrDefault(QStringLiteral("IDS_67")), QMessageBox::Ok});
+        Dialogs::show(this, {QMessageBox::Warning, GetTextOrDefault(Msg::IDS_68),
+                             GetTextOrDefault(Msg::IDS_67), QMessageBox::Ok});
         return;
     }
-    m_protocol->setPollEnabled(false);
-    m_protocol->SendCommandReport(settings->encode(Code::WriteSensorSettings));
+    m_protocol.sendLongCommand(settings->encode(Code::WriteSensorSettings));
 }
 
 void SensorSettingsPage::sendCommand(quint8 code)
 {
-    m_protocol->SendCommand(code);
+    m_protocol.sendCommand(code);
 }
 
-void SensorSettingsPage::Btn_ReadTensSettingsClick()
+void SensorSettingsPage::readSensorSettings()
 {
     sendCommand(Code::ReadSensorSettings);
 }
 
-void SensorSettingsPage::Button_TensSettingFactoryClick()
+void SensorSettingsPage::restoreFactorySensorSettings()
 {
     sendCommand(Code::FactorySensorSettings);
 }
 
-void SensorSettingsPage::Btn_TensZeroClick(int input)
+void SensorSettingsPage::zeroInput(int input)
 {
     if (input >= 1 && input <= 4)
         sendCommand(quint8(Code::ZeroInput1 + input - 1));
 }
 
-void SensorSettingsPage::BitBtn4Click()
+void SensorSettingsPage::zeroAllInputs()
 {
     sendCommand(Code::ZeroAllInputs);
 }
 
-void SensorSettingsPage::Btn_SumTaraClick()
+void SensorSettingsPage::tareSum()
 {
     sendCommand(Code::TareSum);
 }
 
-void SensorSettingsPage::Btn_TensCalibrateClick()
+void SensorSettingsPage::showSensorCalibration()
 {
     // The module offers no sensor calibration; the button stays hidden.
 }
 
-void SensorSettingsPage::Cb_SelTensClick()
+void SensorSettingsPage::applyActiveInputs()
 {
-    Rb_SpeedHIClick();
+    refreshFrequency();
     const int index = ui->Cb_SelTens->currentIndex();
     for (int k = 1; k < 4; ++k) {
         const bool enabled = k <= index;
@@ -197,7 +205,7 @@ void SensorSettingsPage::Cb_SelTensClick()
     }
 }
 
-void SensorSettingsPage::Rb_SpeedHIClick()
+void SensorSettingsPage::refreshFrequency()
 {
     const int index = ui->Cb_SelTens->currentIndex();
     if (index < 0 || index >= ActiveInputChoices)
@@ -205,12 +213,12 @@ void SensorSettingsPage::Rb_SpeedHIClick()
     ui->Label_MesFreq->setText(QString::fromUtf8(Frequencies[index][ui->Rb_SpeedHI->isChecked() ? 0 : 1]));
 }
 
-void SensorSettingsPage::GroupBox_TensClick(int input)
+void SensorSettingsPage::explainInactiveSensor(int input)
 {
     if (input < 2 || input > 4 || m_sensors[input - 1].range->isEnabled())
         return;
-    Dialogs::show(this, {QMessageBox::NoIcon, GetTextOrDefault(QStringLiteral("IDS_160")),
-                         GetTextOrDefault(QStringLiteral("IDS_159")), QMessageBox::Ok});
+    Dialogs::show(this, {QMessageBox::NoIcon, GetTextOrDefault(Msg::IDS_160),
+                         GetTextOrDefault(Msg::IDS_159), QMessageBox::Ok});
 }
 
 bool SensorSettingsPage::eventFilter(QObject *watched, QEvent *event)
@@ -224,7 +232,7 @@ bool SensorSettingsPage::eventFilter(QObject *watched, QEvent *event)
         // A click on the group itself, or on one of its disabled controls;
         // enabled controls handle their own clicks.
         if (widget == group || (!widget->isEnabled() && group->isAncestorOf(widget))) {
-            GroupBox_TensClick(k + 1);
+            explainInactiveSensor(k + 1);
             return true;
         }
     }
@@ -235,7 +243,7 @@ void SensorSettingsPage::refreshUnitSuffix()
 {
     const int index = ui->Cb_Units->currentIndex();
     if (index >= 0 && index < UnitCount)
-        m_state->UnitSuffix = QString::fromLatin1(UnitSuffixes[index]);
+        m_state.UnitSuffix = QString::fromLatin1(UnitSuffixes[index]);
 }
 
 void SensorSettingsPage::refreshSumFormula()
@@ -265,7 +273,10 @@ void SensorSettingsPage::setDecimalPlaces(int places)
         ui->Cb_Decp->setCurrentIndex(places);
 }
 
-QLabel *SensorSettingsPage::liveValueLabel(int input) const
+void SensorSettingsPage::showLive(const LiveDisplay &display)
 {
-    return input >= 1 && input <= 4 ? m_sensors[input - 1].value : nullptr;
+    if (!display.connected) // the last values stay when the module goes away
+        return;
+    for (int k = 0; k < 4; ++k)
+        m_sensors[k].value->setText(display.inputTexts[k]);
 }

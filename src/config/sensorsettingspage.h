@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class DeviceProtocol;
 struct DisplayState;
+struct LiveDisplay;
 
 // The sensor input settings page (TabSheet6): mirrors TensSettings, checks
 // and writes it, and keeps ActiveInputs, SensorRange and UnitSuffix for the
@@ -25,7 +26,7 @@ class SensorSettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    SensorSettingsPage(DeviceProtocol *protocol, DisplayState *state, QWidget *parent = nullptr);
+    SensorSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent = nullptr);
     ~SensorSettingsPage() override;
 
     // Report code 2 arrived (the device link asks for code 3 afterwards).
@@ -41,22 +42,25 @@ public:
     // Start-up: "0" to "99" in Cb_FiltLevel, the first one selected.
     void fillFilterLevels();
 
-    // Cb_Decp's item index: the decimal places of values shown and checked.
+    // Cb_Decp's item index: the decimal places of values shown and checked,
+    // kept in the display state for the other pages.
     int decimalPlaces() const;
     void setDecimalPlaces(int places); // from the program settings file
-    QLabel *liveValueLabel(int input) const; // Label_ValTens1..4, input 1..4
 
-    // Handlers, named after their controls.
-    void Btn_SetTensSettingsClick();
-    void Btn_ReadTensSettingsClick();
-    void Button_TensSettingFactoryClick();
-    void Btn_TensZeroClick(int input); // Btn_Tens1Zero..Btn_Tens4Zero, input 1..4
-    void BitBtn4Click();
-    void Btn_SumTaraClick();
-    void Btn_TensCalibrateClick();
-    void Cb_SelTensClick();
-    void Rb_SpeedHIClick(); // both speed buttons: the frequency label
-    void GroupBox_TensClick(int input); // GroupBox_Tens2..4, input 2..4
+    // Label_ValTens1..4 from the display tick.
+    void showLive(const LiveDisplay &display);
+
+    // Handlers of the page's buttons and choices.
+    void saveSensorSettings();
+    void readSensorSettings();
+    void restoreFactorySensorSettings();
+    void zeroInput(int input); // Btn_Tens1Zero..Btn_Tens4Zero, input 1..4
+    void zeroAllInputs();
+    void tareSum();
+    void showSensorCalibration();
+    void applyActiveInputs();
+    void refreshFrequency(); // both speed buttons: the frequency label
+    void explainInactiveSensor(int input); // GroupBox_Tens2..4, input 2..4
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -76,7 +80,7 @@ private:
     void sendCommand(quint8 code);
 
     std::unique_ptr<Ui::SensorSettingsPage> ui;
-    DeviceProtocol *m_protocol;
-    DisplayState *m_state;
+    DeviceProtocol &m_protocol;
+    DisplayState &m_state;
     SensorControls m_sensors[4];
 };

@@ -1,6 +1,7 @@
 #include "devicelink.h"
 
 #include "commandreport.h"
+#include "messageids.h"
 #include "messagetable.h"
 
 #include <QMetaObject>
@@ -20,7 +21,7 @@ DeviceLink::DeviceLink(HidBackend *backend, QObject *parent)
       })
 {
     connect(&m_controller, &HidController::deviceChange, this,
-            &DeviceLink::JvHidDeviceController1DeviceChange);
+            &DeviceLink::onDeviceListChanged);
     m_goneRebuild.setSingleShot(true);
     connect(&m_goneRebuild, &QTimer::timeout, this, [this] {
         m_sinceGoneRebuild.start();
@@ -73,14 +74,14 @@ void DeviceLink::handleWriteFailures()
     }
 }
 
-void DeviceLink::JvHidDeviceController1DeviceChange()
+void DeviceLink::onDeviceListChanged()
 {
     releaseAll();
     m_controller.enumerate([this](const HidDeviceInfo &info, int index) {
-        return JvHidDeviceController1Enumerate(info, index);
+        return addListedDevice(info, index);
     });
     if (m_list.empty()) {
-        ShowNoConnection();
+        showNoConnection();
         setConnection(false, nullptr);
         return;
     }
@@ -94,40 +95,40 @@ void DeviceLink::JvHidDeviceController1DeviceChange()
                 emit deviceReport(reportId, payload);
             });
             setConnection(true, device);
-            ShowConnected();
+            showConnected();
         } else {
             device->setReportHandler(nullptr);
             setConnection(false, device);
-            ShowNoConnection();
+            showNoConnection();
         }
     }
 }
 
-bool DeviceLink::JvHidDeviceController1Enumerate(const HidDeviceInfo &info, int index)
+bool DeviceLink::addListedDevice(const HidDeviceInfo &info, int index)
 {
     m_list.push_back({HidDevice::displayName(info), m_controller.checkOut(index)});
     if (HidDevice *device = m_list.back().device.get())
         connect(device, &HidDevice::readFailed, this, [this, device] { deviceFailed(device); });
-    ShowDisconnected();
+    showDisconnected();
     setConnection(false, m_currentDevice);
     return true;
 }
 
-void DeviceLink::ShowConnected()
+void DeviceLink::showConnected()
 {
-    emit connectionStatusChanged(GetTextOrDefault(QStringLiteral("IDS_44")), true);
+    emit connectionStatusChanged(GetTextOrDefault(Msg::IDS_44), true);
     emit connectedShown();
 }
 
-void DeviceLink::ShowNoConnection()
+void DeviceLink::showNoConnection()
 {
-    emit connectionStatusChanged(GetTextOrDefault(QStringLiteral("IDS_45")), false);
+    emit connectionStatusChanged(GetTextOrDefault(Msg::IDS_45), false);
     emit connectionLostShown();
 }
 
-void DeviceLink::ShowDisconnected()
+void DeviceLink::showDisconnected()
 {
-    emit connectionStatusChanged(GetTextOrDefault(QStringLiteral("IDS_46")), false);
+    emit connectionStatusChanged(GetTextOrDefault(Msg::IDS_46), false);
     emit connectionLostShown();
 }
 

@@ -31,11 +31,11 @@ public:
     ~DeviceLink() override;
 
     // GUI thread.
-    void JvHidDeviceController1DeviceChange();
-    bool JvHidDeviceController1Enumerate(const HidDeviceInfo &info, int index);
-    void ShowConnected();
-    void ShowNoConnection();
-    void ShowDisconnected();
+    void onDeviceListChanged();
+    bool addListedDevice(const HidDeviceInfo &info, int index);
+    void showConnected();
+    void showNoConnection();
+    void showDisconnected();
     // Releases every device and stops every read thread; for shutdown.
     void releaseAll();
     // The device list: one display name per enumerated device.

@@ -1,6 +1,7 @@
 #include "deviceprotocol.h"
 
 #include "devicelink.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "protocolcodes.h"
 #include "reportpayload.h"
@@ -16,12 +17,12 @@ struct Acknowledgement {
 };
 
 constexpr Acknowledgement Acknowledgements[] = {
-    {Code::WriteSensorSettings, "IDS_48", Code::ReadSensorSettings},
-    {Code::WriteIoSettings, "IDS_47", Code::ReadIoSettings},
-    {Code::TareSum, "IDS_49", std::nullopt},
-    {Code::ResetMinMax, "IDS_50", std::nullopt},
-    {Code::FactorySensorSettings, "IDS_52", Code::ReadSensorSettings},
-    {Code::FactoryIoSettings, "IDS_51", Code::ReadIoSettings},
+    {Code::WriteSensorSettings, Msg::IDS_48, Code::ReadSensorSettings},
+    {Code::WriteIoSettings, Msg::IDS_47, Code::ReadIoSettings},
+    {Code::TareSum, Msg::IDS_49, std::nullopt},
+    {Code::ResetMinMax, Msg::IDS_50, std::nullopt},
+    {Code::FactorySensorSettings, Msg::IDS_52, Code::ReadSensorSettings},
+    {Code::FactoryIoSettings, Msg::IDS_51, Code::ReadIoSettings},
 };
 
 const Acknowledgement *findAcknowledgement(quint8 code)
@@ -36,10 +37,10 @@ const Acknowledgement *findAcknowledgement(quint8 code)
 
 DeviceProtocol::DeviceProtocol(DeviceLink *link, QObject *parent)
     : QObject(parent), m_link(link),
-      m_pollTimer(PollInterval, [this] { ZylTimer_ReadDataTimer(); })
+      m_pollTimer(PollInterval, [this] { pollTick(); })
 {
-    connect(m_link, &DeviceLink::deviceReport, this, &DeviceProtocol::OnDeviceReport);
-    connect(m_link, &DeviceLink::connectedShown, this, [this] { SendCommand(Code::DeviceInfo); });
+    connect(m_link, &DeviceLink::deviceReport, this, &DeviceProtocol::handleDeviceReport);
+    connect(m_link, &DeviceLink::connectedShown, this, [this] { sendCommand(Code::DeviceInfo); });
     connect(m_link, &DeviceLink::connectionLostShown, this, [this] { setPollEnabled(false); });
 }
 
@@ -58,23 +59,29 @@ bool DeviceProtocol::isPollEnabled() const
     return m_pollTimer.isEnabled();
 }
 
-void DeviceProtocol::SendCommand(quint8 code)
+void DeviceProtocol::sendCommand(quint8 code)
 {
     setPollEnabled(false);
-    SendCommandReport(QByteArray(1, char(code)));
+    sendCommandReport(QByteArray(1, char(code)));
 }
 
-void DeviceProtocol::SendCommandReport(const QByteArray &payload)
+void DeviceProtocol::sendLongCommand(const QByteArray &payload)
+{
+    setPollEnabled(false);
+    sendCommandReport(payload);
+}
+
+void DeviceProtocol::sendCommandReport(const QByteArray &payload)
 {
     m_link->writeCommandReport(payload);
 }
 
-void DeviceProtocol::ZylTimer_ReadDataTimer()
+void DeviceProtocol::pollTick()
 {
     m_link->writeCommandReport(QByteArray(1, char(Code::Poll)), /*repeatable=*/true);
 }
 
-void DeviceProtocol::OnDeviceReport(quint8 /*reportId*/, const QByteArray &payload)
+void DeviceProtocol::handleDeviceReport(quint8 /*reportId*/, const QByteArray &payload)
 {
     if (payload.isEmpty()) { // a bare report ID carries no code, but is an answer all the same
         setPollEnabled(true);
@@ -90,11 +97,11 @@ void DeviceProtocol::OnDeviceReport(quint8 /*reportId*/, const QByteArray &paylo
     case Code::DeviceInfo:
         m_deviceInfo = DeviceInfoReport::decode(data);
         emit identified(identityText(m_deviceInfo));
-        SendCommand(Code::ReadSensorSettings);
+        sendCommand(Code::ReadSensorSettings);
         break;
     case Code::ReadSensorSettings:
         emit sensorSettingsReceived(TensSettings::decode(data));
-        SendCommand(Code::ReadIoSettings);
+        sendCommand(Code::ReadIoSettings);
         break;
     case Code::ReadIoSettings:
         emit ioSettingsReceived(OtherSettings::decodeReport(data));
@@ -105,7 +112,7 @@ void DeviceProtocol::OnDeviceReport(quint8 /*reportId*/, const QByteArray &paylo
             if (code == Code::WriteSensorSettings)
                 emit sensorSettingsWritten();
             if (ack->followUp)
-                SendCommand(*ack->followUp);
+                sendCommand(*ack->followUp);
         }
         break;
     }

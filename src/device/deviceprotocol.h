@@ -25,14 +25,17 @@ public:
     ~DeviceProtocol() override;
 
     // GUI thread: stops the poll timer, then writes the one-byte command.
-    void SendCommand(quint8 code);
+    void sendCommand(quint8 code);
     // Any thread: writes one command report with the payload; does not touch
     // the poll timer. Nothing is written while not connected.
-    void SendCommandReport(const QByteArray &payload);
+    void sendCommandReport(const QByteArray &payload);
+    // GUI thread: a long command (settings, calibration): stops the poll
+    // timer, then writes the report.
+    void sendLongCommand(const QByteArray &payload);
     // GUI thread: the handler of every device report.
-    void OnDeviceReport(quint8 reportId, const QByteArray &payload);
+    void handleDeviceReport(quint8 reportId, const QByteArray &payload);
     // Poll thread: the poll timer's tick.
-    void ZylTimer_ReadDataTimer();
+    void pollTick();
 
     // ZylTimer_ReadData.Enabled; GUI thread only.
     void setPollEnabled(bool enabled);

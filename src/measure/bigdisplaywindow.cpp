@@ -21,11 +21,14 @@ BigDisplayWindow::BigDisplayWindow(QWidget *parent)
 
 BigDisplayWindow::~BigDisplayWindow() = default;
 
-void BigDisplayWindow::setTexts(const QString &value, const QString &max, const QString &min)
+void BigDisplayWindow::showLive(const LiveDisplay &display)
 {
-    ui->LED_display->setText(value);
-    ui->DispMax->setText(max);
-    ui->DispMin->setText(min);
+    if (!display.connected) // the last values stay when the module goes away
+        return;
+    if (display.sumText)
+        ui->LED_display->setText(*display.sumText);
+    ui->DispMax->setText(display.maxText);
+    ui->DispMin->setText(display.minText);
 }
 
 QString BigDisplayWindow::valueText() const

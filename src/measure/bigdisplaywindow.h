@@ -1,5 +1,7 @@
 #pragma once
 
+#include "livedisplay.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -11,7 +13,7 @@ class BigDisplayWindow;
 // The large-digit window (FormBigDisplay): the displayed value, maximum and
 // minimum in digits readable from a distance. Created hidden at start-up and
 // kept until the program ends; closing it only hides it. It has no logic:
-// the display tick sets its texts. GUI thread only.
+// it shows what the display tick hands it. GUI thread only.
 class BigDisplayWindow : public QWidget
 {
     Q_OBJECT
@@ -19,8 +21,8 @@ public:
     explicit BigDisplayWindow(QWidget *parent = nullptr);
     ~BigDisplayWindow() override;
 
-    // LED_display, DispMax, DispMin.
-    void setTexts(const QString &value, const QString &max, const QString &min);
+    // LED_display, DispMax, DispMin, whether the window is shown or not.
+    void showLive(const LiveDisplay &display);
     QString valueText() const;
     QString maxText() const;
     QString minText() const;

@@ -7,12 +7,20 @@
 // program's stored default.
 constexpr int DefaultDecimalPlaces = 1;
 
-// What the settings pages keep for the live display: written when the
-// module's settings reports arrive, read by every display tick.
+// The value chosen by the radio buttons of the Measurements page: the one
+// shown large and the one that "Tara" tares.
+enum class DisplayChoice { None, Sum, Input1, Input2, Input3, Input4 };
+
+// What the pages keep for the live display, read by every display tick. The
+// settings pages write it when the module's settings reports arrive and when
+// Cb_Decp changes; the Measurements page when another value is chosen.
+// Fields the module's documents name keep their spelling; ours are camelCase.
 struct DisplayState {
     int ActiveInputs = 0;                  // 0: input 1 only .. 3: all four
     quint32 SensorRange[4] = {0, 0, 0, 0}; // rated capacity of each input
     QString UnitSuffix;                    // " N", " kN", ...; empty until the first report
     QString AnalogUnitSuffix;              // " V" or " mA"
     float AnalogFullScale = 0.0f;          // 10 or 20
+    int decimalPlaces = DefaultDecimalPlaces; // Cb_Decp's item index, 0..4
+    DisplayChoice chosen = DisplayChoice::Sum;
 };

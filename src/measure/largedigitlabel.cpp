@@ -1,10 +1,12 @@
 #include "largedigitlabel.h"
 
 #include <QEvent>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 LargeDigitLabel::LargeDigitLabel(QWidget *parent) : QLabel(parent)
@@ -26,26 +28,62 @@ void LargeDigitLabel::changeEvent(QEvent *event)
     QLabel::changeEvent(event);
 }
 
-const LargeDigitLabel::Glyph &LargeDigitLabel::glyph(QChar c)
+namespace {
+QFont withPixelSize(QFont font, int pixelSize)
 {
-    auto found = m_glyphs.constFind(c);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+} // namespace
+
+const LargeDigitLabel::Glyph &LargeDigitLabel::glyph(QChar c, int pixelSize)
+{
+    auto found = m_glyphs.constFind({pixelSize, c});
     if (found != m_glyphs.constEnd())
         return *found;
 
-    const QFontMetricsF metrics(font());
-    m_overhang = int(std::ceil(metrics.height() / 4));
+    const QFont sized = withPixelSize(font(), pixelSize);
+    const QFontMetricsF metrics(sized);
     Glyph g;
+    g.overhang = int(std::ceil(metrics.height() / 4));
     g.advance = metrics.horizontalAdvance(c);
-    const QSizeF size(g.advance + 2 * m_overhang, metrics.height());
+    const QSizeF size(g.advance + 2 * g.overhang, metrics.height());
     g.picture = QPixmap((size * m_ratio).toSize() + QSize(1, 1));
     g.picture.setDevicePixelRatio(m_ratio);
     g.picture.fill(Qt::transparent);
     QPainter painter(&g.picture);
-    painter.setFont(font());
+    painter.setFont(sized);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                    foregroundRole()));
-    painter.drawText(QPointF(m_overhang, metrics.ascent()), QString(c));
-    return *m_glyphs.insert(c, g);
+    painter.drawText(QPointF(g.overhang, metrics.ascent()), QString(c));
+    return *m_glyphs.insert({pixelSize, c}, g);
+}
+
+qreal LargeDigitLabel::textWidth(const QString &text, int pixelSize)
+{
+    qreal width = 0;
+    for (QChar c : text)
+        width += glyph(c, pixelSize).advance;
+    return width;
+}
+
+int LargeDigitLabel::shownPixelSize()
+{
+    if (devicePixelRatioF() != m_ratio) { // moved to a screen of another scale
+        m_glyphs.clear();
+        m_ratio = devicePixelRatioF();
+    }
+    const int full = font().pixelSize() > 0 ? font().pixelSize() : QFontInfo(font()).pixelSize();
+    const qreal room = contentsRect().width() - 2 * margin();
+    const QString shown = text();
+    int size = full;
+    qreal width = textWidth(shown, size);
+    // Proportional first, then a pixel at a time: advances do not scale exactly.
+    if (width > room && width > 0)
+        size = std::max(1, int(size * room / width));
+    while (size > 1 && textWidth(shown, size) > room)
+        --size;
+    return size;
 }
 
 void LargeDigitLabel::paintEvent(QPaintEvent *)
@@ -56,14 +94,9 @@ void LargeDigitLabel::paintEvent(QPaintEvent *)
     const QString shown = text();
     if (shown.isEmpty())
         return;
-    if (devicePixelRatioF() != m_ratio) { // moved to a screen of another scale
-        m_glyphs.clear();
-        m_ratio = devicePixelRatioF();
-    }
 
-    qreal width = 0;
-    for (QChar c : shown)
-        width += glyph(c).advance;
+    const int pixelSize = shownPixelSize();
+    const qreal width = textWidth(shown, pixelSize);
     const QRectF area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
     const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
     qreal x = area.left();
@@ -71,7 +104,7 @@ void LargeDigitLabel::paintEvent(QPaintEvent *)
         x = area.right() + 1 - width;
     else if (align & Qt::AlignHCenter)
         x = area.left() + (area.width() - width) / 2;
-    const qreal height = QFontMetricsF(font()).height();
+    const qreal height = QFontMetricsF(withPixelSize(font(), pixelSize)).height();
     qreal y = area.top();
     if (align & Qt::AlignBottom)
         y = area.bottom() + 1 - height;
@@ -80,8 +113,8 @@ void LargeDigitLabel::paintEvent(QPaintEvent *)
 
     painter.setClipRect(contentsRect());
     for (QChar c : shown) {
-        const Glyph &g = glyph(c);
-        painter.drawPixmap(QPointF(std::round(x) - m_overhang, std::round(y)), g.picture);
+        const Glyph &g = glyph(c, pixelSize);
+        painter.drawPixmap(QPointF(std::round(x) - g.overhang, std::round(y)), g.picture);
         x += g.advance;
     }
 }

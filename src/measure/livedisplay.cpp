@@ -32,10 +32,7 @@ std::optional<int> inputBarPosition(float value, quint32 range)
 {
     if (range == 0)
         return std::nullopt;
-    const std::optional<int> p = scaledPosition(value, range, LiveDisplay::InputBarMax);
-    if (!p || *p <= 1 || *p >= LiveDisplay::InputBarMax)
-        return std::nullopt;
-    return p;
+    return scaledPosition(value, range, LiveDisplay::InputBarMax);
 }
 
 std::optional<int> analogBarPosition(float value, float fullScale)
@@ -92,8 +89,14 @@ LiveDisplay liveDisplay(const LiveValues &values, const DisplayState &state, boo
     d.analogBar = analogBarPosition(values.AnalogOut, state.AnalogFullScale);
     d.ioStates = std::array<bool, 4>{bool(values.Inputs & 1), bool(values.Inputs & 2),
                                      bool(values.Outputs & 1), bool(values.Outputs & 2)};
-    d.copyToMirrors = true;
+    d.connected = true;
     return d;
+}
+
+LiveDisplay liveDisplay(const LiveValues &values, const DisplayState &state, bool connected,
+                        const QLocale &locale)
+{
+    return liveDisplay(values, state, connected, state.chosen, state.decimalPlaces, locale);
 }
 
 std::optional<quint8> taraCommand(DisplayChoice choice)

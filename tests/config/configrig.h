@@ -1,10 +1,11 @@
 #pragma once
 
 // The two settings pages and the calibration dialog over the simulated
-// module, wired as the main window wires them, with the start-up steps that
-// fill the lists. Message boxes are answered and recorded.
+// module (each connects itself to the protocol), with the start-up steps
+// that fill the lists. Message boxes are answered and recorded.
 #include "analogcalibrationdialog.h"
 #include "dialogs.h"
+#include "findcontrol.h"
 #include "displaystate.h"
 #include "iosettingspage.h"
 #include "messagetable.h"
@@ -38,21 +39,12 @@ struct ConfigRig {
         module->setAnalogOutVariant(analogOutVariant);
         sim.backend.add(module);
         sim.start();
-        DeviceProtocol *protocol = sim.protocol.get();
-        sensor = std::make_unique<SensorSettingsPage>(protocol, &state);
-        io = std::make_unique<IoSettingsPage>(protocol, &state,
-                                              [this] { return sensor->decimalPlaces(); });
-        calibration = std::make_unique<AnalogCalibrationDialog>(protocol);
-        io->setCalibrationDialog(calibration.get());
-        QObject::connect(protocol, &DeviceProtocol::sensorSettingsReceived, sensor.get(),
-                         &SensorSettingsPage::applyReport);
-        QObject::connect(protocol, &DeviceProtocol::sensorSettingsWritten, sensor.get(),
-                         &SensorSettingsPage::onWriteAcknowledged);
-        QObject::connect(protocol, &DeviceProtocol::ioSettingsReceived, io.get(),
-                         &IoSettingsPage::applyReport);
+        sensor = std::make_unique<SensorSettingsPage>(*sim.protocol, state);
+        io = std::make_unique<IoSettingsPage>(*sim.protocol, state);
+        calibration = std::make_unique<AnalogCalibrationDialog>(*sim.protocol);
         sensor->fillFilterLevels();
         io->fillModbusAddresses();
-        sensor->Rb_SpeedHIClick();
+        sensor->refreshFrequency();
         Dialogs::setMessageResponder([this](const Dialogs::Message &m) {
             messages << m;
             return QMessageBox::Ok;
@@ -145,10 +137,7 @@ struct ConfigRig {
 
     template <typename T> T *find(QWidget *page, const char *name) const
     {
-        T *widget = page->findChild<T *>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no %s", name);
-        return widget;
+        return ::find<T>(page, QString::fromLatin1(name));
     }
 };
 

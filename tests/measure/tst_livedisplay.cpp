@@ -132,7 +132,7 @@ void TestLiveDisplay::largeValue()
         QCOMPARE(*d.sumText, sum);
     QCOMPARE(d.maxText, max);
     QCOMPARE(d.minText, min);
-    QVERIFY(d.copyToMirrors);
+    QVERIFY(d.connected);
 }
 
 void TestLiveDisplay::inputs_data()
@@ -148,13 +148,13 @@ void TestLiveDisplay::inputs_data()
                                   << QList<int>{125, Keep, Keep, Keep};
     QTest::newRow("inputs 1 and 2") << 1 << QStringList{"-250.0 N", "2.0 N", off, off}
                                     << QList<bool>{true, true, false, false}
-                                    << QList<int>{125, Keep, Keep, Keep};
+                                    << QList<int>{125, 1, Keep, Keep};
     QTest::newRow("inputs 1 to 3") << 2 << QStringList{"-250.0 N", "2.0 N", "1,000.0 N", off}
                                    << QList<bool>{true, true, true, false}
-                                   << QList<int>{125, Keep, Keep, Keep};
+                                   << QList<int>{125, 1, 500, Keep};
     QTest::newRow("all four") << 3 << QStringList{"-250.0 N", "2.0 N", "1,000.0 N", "998.0 N"}
                               << QList<bool>{true, true, true, true}
-                              << QList<int>{125, Keep, Keep, 499};
+                              << QList<int>{125, 1, 500, 499};
 }
 
 void TestLiveDisplay::inputs()
@@ -181,14 +181,15 @@ void TestLiveDisplay::inputBar_data()
 
     QTest::newRow("-250 of 1000") << -250.0f << 1000u << 125;
     QTest::newRow("truncated toward zero") << 333.3f << 1000u << 166;
-    QTest::newRow("position 2 is the first set") << 4.0f << 1000u << 2;
-    QTest::newRow("position 1 keeps") << 2.0f << 1000u << Keep;
-    QTest::newRow("1.5 truncates to 1, keeps") << 3.0f << 1000u << Keep;
-    QTest::newRow("zero keeps") << 0.0f << 1000u << Keep;
-    QTest::newRow("499 is the last set") << 999.9f << 1000u << 499;
-    QTest::newRow("full scale keeps") << 1000.0f << 1000u << Keep;
-    QTest::newRow("overload keeps") << -5000.0f << 1000u << Keep;
-    QTest::newRow("largest float keeps") << std::numeric_limits<float>::max() << 1u << Keep;
+    QTest::newRow("position 2") << 4.0f << 1000u << 2;
+    QTest::newRow("position 1") << 2.0f << 1000u << 1;
+    QTest::newRow("1.5 truncates to 1") << 3.0f << 1000u << 1;
+    QTest::newRow("tared to zero empties") << 0.0f << 1000u << 0;
+    QTest::newRow("below one step empties") << 1.9f << 1000u << 0;
+    QTest::newRow("499") << 999.9f << 1000u << 499;
+    QTest::newRow("full scale fills") << 1000.0f << 1000u << 500;
+    QTest::newRow("overload fills") << -5000.0f << 1000u << 500;
+    QTest::newRow("largest float fills") << std::numeric_limits<float>::max() << 1u << 500;
     QTest::newRow("range 0 keeps") << 250.0f << 0u << Keep;
     QTest::newRow("largest range") << 1.0e9f << 4294967295u << 116;
 }
@@ -285,7 +286,7 @@ void TestLiveDisplay::disconnectedWritesOnlyDashes()
         QVERIFY(!d.analogText);
         QVERIFY(!d.analogBar);
         QVERIFY(!d.ioStates);
-        QVERIFY(!d.copyToMirrors);
+        QVERIFY(!d.connected);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "deviceinforeport.h"
 
 #include "littleendian.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "protocolcodes.h"
 #include "reportpayload.h"
@@ -32,6 +33,6 @@ QByteArray DeviceInfoReport::encode() const
 
 QString identityText(const DeviceInfoReport &info)
 {
-    return GetTextOrDefault(QStringLiteral("IDS_53")) + formatVersion(info.version) +
+    return GetTextOrDefault(Msg::IDS_53) + formatVersion(info.version) +
            QLatin1Char(' ') + QString::fromLatin1(info.identification);
 }

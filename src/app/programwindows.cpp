@@ -1,0 +1,7 @@
+#include "programwindows.h"
+
+ProgramWindows::ProgramWindows(DeviceLink &link, DeviceProtocol &protocol)
+    : form1(link, protocol), form2(&form1), formAnCalib(protocol, &form1)
+{
+    form1.setWindows(&form2, &formAnCalib, &formBigDisplay);
+}
