@@ -70,7 +70,9 @@ void TestDeviceProtocol::quiesce()
 {
     m_module->setSilent(true);
     m_rig->protocol->setPollEnabled(false);
-    QTest::qWait(50);
+    m_rig->waitForWrites();
+    QTRY_COMPARE(m_module->queuedInputReports(), 0);
+    QCoreApplication::processEvents(); // the report read last
 }
 
 void TestDeviceProtocol::startUpExchange()

@@ -95,6 +95,12 @@ void SimDevice::queueInputReport(const QByteArray &bytes)
     queueLocked(bytes);
 }
 
+int SimDevice::queuedInputReports() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_inputQueue.size());
+}
+
 void SimDevice::queueLocked(const QByteArray &bytes)
 {
     m_inputQueue.push_back(bytes);

@@ -43,6 +43,7 @@ public:
 
     // Tests: queue a raw input report (report ID byte first when numbered).
     void queueInputReport(const QByteArray &bytes);
+    int queuedInputReports() const; // not yet read
     std::vector<Written> written() const;
     void clearWritten();
     // Tests: fail every read, write and open, as a device pulled out before
