@@ -53,6 +53,13 @@ struct SimRig {
 
     QString status() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
 
+    // Forgets what was written to `device` so far, queued writes included.
+    void forgetWrites(SimDevice &device) const
+    {
+        waitForWrites();
+        device.clearWritten();
+    }
+
     // Writes only queue; waits until the writer has sent them, without
     // handling events, so no answer is handled meanwhile.
     void waitForWrites() const

@@ -164,7 +164,7 @@ void TestDeviceLink::otherDevicePluggedWhileModuleStays()
     rig.backend.add(module);
     rig.start();
     QTRY_VERIFY(withoutPolls(writtenCodes(*module)).contains(Code::ReadIoSettings));
-    module->clearWritten();
+    rig.forgetWrites(*module);
 
     rig.backend.plug(SimulatedBackend::mouse());
     QTRY_VERIFY(withoutPolls(writtenCodes(*module)).contains(Code::ReadIoSettings));
@@ -263,8 +263,7 @@ void TestDeviceLink::stalledWriteBlocksNothing()
     rig.start();
     QTRY_VERIFY(rig.protocol->isPollEnabled());
     rig.protocol->setPollEnabled(false);
-    rig.waitForWrites();
-    module->clearWritten();
+    rig.forgetWrites(*module);
 
     // The first command stalls on the endpoint; two more queue behind it.
     module->setWriteStall(SimDevice::HoldWrites);

@@ -95,7 +95,7 @@ void TestDeviceProtocol::startUpExchange()
 void TestDeviceProtocol::pollsAtAbout80PerSecond()
 {
     waitForStartUp();
-    m_module->clearWritten();
+    m_rig->forgetWrites(*m_module);
     QTest::qWait(1000);
     const auto written = m_module->written();
     // 12 ms of sleep plus the write: about 80 a second, never more than 84.
@@ -122,7 +122,7 @@ void TestDeviceProtocol::longPayloadInOutputLength65()
 {
     waitForStartUp();
     m_rig->protocol->setPollEnabled(false);
-    m_module->clearWritten();
+    m_rig->forgetWrites(*m_module);
     QByteArray payload(63, '\x77');
     payload[0] = char(0x42); // a code the module ignores
     m_rig->protocol->sendCommandReport(payload);
@@ -157,7 +157,7 @@ void TestDeviceProtocol::acknowledgements()
     QFETCH(int, followUp);
     waitForStartUp();
     m_rig->messages.clear();
-    m_module->clearWritten();
+    m_rig->forgetWrites(*m_module);
     m_rig->protocol->sendCommand(quint8(command));
     QVERIFY(!m_rig->protocol->isPollEnabled());
     QTRY_VERIFY(m_rig->protocol->isPollEnabled()); // the answer enables polling again
@@ -241,7 +241,7 @@ void TestDeviceProtocol::commandStopsPollingUntilAnAnswer()
     m_rig->protocol->sendCommand(Code::ZeroInput1 + 2);
     QTest::qWait(100);
     QVERIFY(!m_rig->protocol->isPollEnabled());
-    m_module->clearWritten();
+    m_rig->forgetWrites(*m_module);
     QTest::qWait(50);
     QVERIFY(m_module->written().empty());
 }

@@ -63,7 +63,7 @@ struct ConfigRig {
         QSignalSpy ioReports(sim.protocol.get(), &DeviceProtocol::ioSettingsReceived);
         if (!QTest::qWaitFor([&] { return ioReports.count() > 0; }, 5000))
             return false;
-        module->clearWritten();
+        sim.forgetWrites(*module);
         return true;
     }
 

@@ -298,7 +298,7 @@ void TestMeasurementsPage::buttonsSendTheirCommand()
     } else {
         page<QRadioButton>(radio)->click();
     }
-    m_module->clearWritten();
+    m_rig->forgetWrites(*m_module);
 
     page<QAbstractButton>(button)->click();
     m_rig->waitForWrites();
