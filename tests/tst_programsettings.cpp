@@ -70,6 +70,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         QFile::remove(path());
     }
+    void everyKeyOnce();
     void defaultsWithoutFile();
     void readValue_data();
     void readValue();
@@ -83,6 +84,17 @@ private:
     QString path() const { return m_dir.filePath(QStringLiteral("config.ini")); }
     QTemporaryDir m_dir;
 };
+
+// A member missing from the table would be left without a value.
+void TestProgramSettings::everyKeyOnce()
+{
+    for (std::size_t i = 0; i < OptionsKeys.size(); ++i) {
+        for (std::size_t j = i + 1; j < OptionsKeys.size(); ++j) {
+            QVERIFY(qstrcmp(OptionsKeys[i].name, OptionsKeys[j].name) != 0);
+            QVERIFY(OptionsKeys[i].field != OptionsKeys[j].field);
+        }
+    }
+}
 
 void TestProgramSettings::defaultsWithoutFile()
 {
