@@ -3,7 +3,10 @@
 #include "deviceprotocol.h"
 #include "livedisplaytick.h"
 #include "livevalues.h"
+#include "programsettings.h"
 #include "programwindows.h"
+#include "recordfile.h"
+#include "recordline.h"
 #include "simulatedbackend.h"
 #include "valueformat.h"
 
@@ -11,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QTabWidget>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <ctime>
@@ -101,6 +105,45 @@ void benchDisplayTick()
     link.releaseAll();
 }
 
+// One record per frame at the fastest rate, all columns, into a real file;
+// and config.ini read at start-up and written at close, key by key.
+void benchRecordingAndSettings()
+{
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::printf("recording: no temporary directory\n");
+        return;
+    }
+    LiveValues v;
+    v.Sum = 1234.5f;
+    v.Input1 = 250.25f;
+    v.Input2 = -180.5f;
+    v.Input3 = 320.75f;
+    v.Input4 = 140.0f;
+    const RecordColumns all{true, true, true, true, true, true, true, true};
+    const QDateTime now = QDateTime::currentDateTime();
+    volatile qsizetype sink = 0;
+    report("build one record line (all columns)", 100000,
+           [&] { sink = BuildRecordLine(all, v, 41, now, 2).size(); });
+
+    RecordFile file;
+    const QString recordPath = dir.filePath(QStringLiteral("pomiary.csv"));
+    file.switchOn();
+    report("build and write one record line", 100000, [&] {
+        file.appendRecord(recordPath, all, v, QDateTime::currentDateTime(), 2);
+    });
+    file.switchOff();
+
+    const QString settingsPath = dir.filePath(QStringLiteral("config.ini"));
+    writePreferencesAtClose(settingsPath, ProgramPreferences());
+    writeFileName(settingsPath, QStringLiteral("pomiary.csv"));
+    report("read config.ini (20 keys)", 2000,
+           [&] { sink = readPreferences(settingsPath).FileName.size(); });
+    report("write config.ini at close (19 keys)", 50,
+           [&] { writePreferencesAtClose(settingsPath, ProgramPreferences()); });
+    (void)sink;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -117,6 +160,7 @@ int main(int argc, char *argv[])
     report("grouped format of one value", 200000, [&] { sink = float(formatGrouped(1234.56, 2).size()); });
     report("fixed format of one value", 200000, [&] { sink = float(formatFixed(-0.125, 4).size()); });
     (void)sink;
+    benchRecordingAndSettings();
     benchDisplayTick();
     return 0;
 }
