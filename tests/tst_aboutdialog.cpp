@@ -125,8 +125,10 @@ void TestAboutDialog::centredOnTheMainWindow()
     m_windows->form2.move(0, 0); // wherever the user left it last time
     m_windows->form2.hide();
     m_windows->form2.show();
-    const QPoint offset = m_windows->form2.frameGeometry().center() - m_windows->form1.frameGeometry().center();
-    QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QString("%1, %2").arg(offset.x()).arg(offset.y())));
+    const QPoint offset =
+        m_windows->form2.frameGeometry().center() - m_windows->form1.frameGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QString("%1, %2").arg(offset.x()).arg(offset.y())));
 }
 
 void TestAboutDialog::closeButtonCloses()

@@ -26,7 +26,8 @@
 
 namespace {
 
-const QString Refusal = QStringLiteral("TForm1: %1 - is not a valid property value!\rValue must be within [1..2]!");
+const QString Refusal =
+    QStringLiteral("TForm1: %1 - is not a valid property value!\rValue must be within [1..2]!");
 
 // What a control shows as its caption: label and button text, group title,
 // or the tab of a page.
@@ -530,11 +531,12 @@ void TestLanguage::rowRules()
     LanguageSwitch languageSwitch(window, "TFormX", TranslationStore::parse(row));
     languageSwitch.setActiveLanguage(2);
 
+    QWidget *shownBy = target == "Edit" ? edit : target == "TFormX" ? &window : label;
     QString shown = label->text();
     if (row.startsWith("stHints"))
         shown = label->toolTip();
     else if (row.startsWith("stFonts"))
-        shown = (target == "Edit" ? edit : target == "TFormX" ? &window : static_cast<QWidget *>(label))->font().family();
+        shown = shownBy->font().family();
     else if (target == "TFormX")
         shown = window.windowTitle();
     else if (target == "Edit")

@@ -39,7 +39,8 @@ void TestTranslationStore::readsRows_data()
     QTest::newRow("no escapes") << "s\nA\ta\\nb\t\"q\"\n" << "s" << 0 << "A" << "a\\nb" << "\"q\"";
     QTest::newRow("comments and gaps") << "# c\n\ns\n# c\nA\tpl\ten\n\n" << "s" << 0 << "A" << "pl" << "en";
     QTest::newRow("second section") << "s\nA\t1\t2\nt\nB\t3\t4\nC\t5\t6" << "t" << 1 << "C" << "5" << "6";
-    QTest::newRow("blanks in ids") << "s\nNo To All\tN&o to All\t" << "s" << 0 << "No To All" << "N&o to All" << "";
+    QTest::newRow("blanks in ids") << "s\nNo To All\tN&o to All\t" << "s" << 0 << "No To All"
+                                   << "N&o to All" << "";
 }
 
 void TestTranslationStore::readsRows()
@@ -64,7 +65,8 @@ void TestTranslationStore::refusesBadLines_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("error");
     QTest::addColumn<int>("rowsKept");
-    QTest::newRow("row before a section") << "A\tpl\ten\ns\nB\tx" << "line 1: row before the first section" << 1;
+    QTest::newRow("row before a section") << "A\tpl\ten\ns\nB\tx"
+                                          << "line 1: row before the first section" << 1;
     QTest::newRow("three texts") << "s\nA\t1\t2\t3\nB\tx" << "line 2: more texts than languages" << 1;
     QTest::newRow("no identifier") << "s\n\tpl\ten\nB\tx" << "line 2: row without an identifier" << 1;
     QTest::newRow("section twice") << "s\nA\tx\ns\nB\tx" << "line 3: section named twice" << 2;
@@ -174,7 +176,8 @@ void TestTranslationStore::captionsInTheirOrder()
     QStringList ids;
     for (const Row &row : captions)
         ids << row.id;
-    QCOMPARE(ids.mid(0, 6), (QStringList{"Label1", "Label_Status", "Label26", "Label19", "Label20", "BitBtn3"}));
+    QCOMPARE(ids.mid(0, 6),
+             (QStringList{"Label1", "Label_Status", "Label26", "Label19", "Label20", "BitBtn3"}));
     QCOMPARE(ids.mid(131), (QStringList{"Label25", "Btn_OtherFactory", "Btn_ReadOtherSettings",
                                         "Btn_SaveOtherSettings", "TabSheet4", "JvNavPanelHeader18"}));
     QCOMPARE(ids.removeDuplicates(), 0);

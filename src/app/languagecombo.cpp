@@ -110,6 +110,7 @@ QSize LanguageEntryDelegate::sizeHint(const QStyleOptionViewItem &option,
 {
     const QFontMetrics metrics(entryFont(index, option.font));
     const int height = qMax(EntryHeight, metrics.height() + 3); // the letter H plus 3 px
-    const int width = NameLeft + metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString()) + 2;
+    const int width =
+        NameLeft + metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString()) + 2;
     return QSize(width, height);
 }

@@ -32,8 +32,9 @@ template <typename W, typename Get, typename Set> TextProperty textProperty(W *w
     return {[w, get] { return (w->*get)(); }, [w, set](const QString &text) { (w->*set)(text); }};
 }
 
-// Step into every descendant that is not itself a window (or inside one),
-// so a dialog parented to this window keeps its own texts.
+// The window's controls by name: every descendant except windows parented
+// to it and what they hold, so a dialog that reuses a name such as Label1
+// keeps its own texts.
 void collectOwn(QObject *parent, QHash<QString, QObject *> &byName)
 {
     for (QObject *child : parent->children()) {
@@ -151,7 +152,8 @@ QString styleSheetFamily(const QWidget *widget)
     if (!match.hasMatch())
         return QString();
     QString family = match.captured(2).trimmed();
-    if (family.size() >= 2 && (family.startsWith(QLatin1Char('"')) || family.startsWith(QLatin1Char('\''))))
+    if (family.size() >= 2 &&
+        (family.startsWith(QLatin1Char('"')) || family.startsWith(QLatin1Char('\''))))
         family = family.mid(1, family.size() - 2);
     return family;
 }
@@ -211,14 +213,17 @@ void LanguageSwitch::setActiveLanguage(int language)
         return;
     if (language < 1 || language > TranslationStore::Languages)
         throw std::out_of_range(
-            QString::asprintf("%s: %d - is not a valid property value!\rValue must be within [1..%d]!",
-                              qPrintable(m_className), language, TranslationStore::Languages)
+            QString::asprintf(
+                "%s: %d - is not a valid property value!\rValue must be within [1..%d]!",
+                qPrintable(m_className), language, TranslationStore::Languages)
                 .toStdString());
     SetActiveLanguage(language);
 
     QHash<QString, QObject *> controls;
     collectOwn(&m_window, controls);
-    auto isWindow = [this](const QString &id) { return id == m_className || id == m_window.objectName(); };
+    auto isWindow = [this](const QString &id) {
+        return id == m_className || id == m_window.objectName();
+    };
     auto control = [&](const QString &id) -> QObject * {
         return isWindow(id) ? &m_window : controls.value(id);
     };
@@ -271,7 +276,8 @@ void LanguageSwitch::setActiveLanguage(int language)
         if (QObject *target = owner(path))
             applyText(namedText(target, path.last()), text);
     });
-    static const QRegularExpression collectionItem(QStringLiteral("^([^.]+)\\.[^.]+\\[(\\d+)\\]\\.([^.]+)$"));
+    static const QRegularExpression collectionItem(
+        QStringLiteral("^([^.]+)\\.[^.]+\\[(\\d+)\\]\\.([^.]+)$"));
     rows("stCollections", [&](const QString &id, const QString &text) {
         const QRegularExpressionMatch match = collectionItem.match(id);
         if (!match.hasMatch())
