@@ -228,7 +228,7 @@ void TestLanguage::startUpGoesOnAfterARefusedLanguage()
     settingsPages->setTabVisible(2, true);
 
     control<QLabel>("Label_MesFreq")->setText("-");
-    control<QComboBox>("siLangCombo1")->setCurrentIndex(-1);
+    control<QComboBox>("siLangCombo1")->setCurrentIndex(2); // a stored Language of 2
     m_windows->form1.startUp();
 
     QCOMPARE(m_messages.size(), 1);
