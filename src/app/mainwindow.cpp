@@ -7,14 +7,15 @@
 #include "application.h"
 #include "bigdisplaywindow.h"
 #include "iosettingspage.h"
+#include "languagecombo.h"
 #include "measurementspage.h"
 #include "sensorsettingspage.h"
 #include "colours.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
-#include "messagetable.h"
 #include "programinfo.h"
 #include "statusfield.h"
+#include "translationstore.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -41,7 +42,8 @@ MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, QWidget *pare
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::MainWindow>()), m_link(link), m_protocol(protocol),
-      m_displayTick(link, protocol, m_displayState, this)
+      m_displayTick(link, protocol, m_displayState, this),
+      m_languageSwitch(*this, QStringLiteral("TForm1"), TranslationStore::mainWindow())
 {
     Q_INIT_RESOURCE(pictures); // the pictures live in a static library
     ui->setupUi(this);
@@ -51,8 +53,7 @@ MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, QWidget *pare
     setFixedSize(675, 619);
     move(0, 0);
 
-    ui->siLangCombo1->addItem(QIcon(QStringLiteral(":/pictures/flag-pl.png")), QStringLiteral("Polski"));
-    ui->siLangCombo1->addItem(QIcon(QStringLiteral(":/pictures/flag-en.png")), QStringLiteral("English"));
+    setUpLanguageSelector(ui->siLangCombo1);
 
     createPages();
 
@@ -107,7 +108,12 @@ void MainWindow::startUp()
     setWindowTitle(ProgramInfo::ProductName + ProgramInfo::TitleJoiner + ProgramInfo::VersionText);
     m_settingsFilePath = QDir(QCoreApplication::applicationDirPath())
                              .filePath(ProgramInfo::SettingsFileName);
-    applyChosenLanguage();
+    // A stored language that selects no entry is refused; start-up goes on.
+    try {
+        applyChosenLanguage();
+    } catch (const std::exception &e) {
+        Application::showError(QString::fromLocal8Bit(e.what()));
+    }
     m_sensorSettingsPage->fillFilterLevels();
     m_ioSettingsPage->fillModbusAddresses();
     m_sensorSettingsPage->refreshFrequency();
@@ -139,9 +145,7 @@ void MainWindow::showAbout()
 
 void MainWindow::applyChosenLanguage()
 {
-    const int language = ui->siLangCombo1->currentIndex() + 1;
-    if (language >= 1 && language <= LanguageCount)
-        SetActiveLanguage(language);
+    m_languageSwitch.setActiveLanguage(ui->siLangCombo1->currentIndex() + 1);
 }
 
 void MainWindow::showConnectionText(const QString &text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "displaystate.h"
+#include "languageswitch.h"
 #include "livedisplaytick.h"
 
 #include <QString>
@@ -41,6 +42,8 @@ public:
     void savePreferences();
     void onPageChanged(int index);
     void showAbout();
+    // The selector's entry index plus 1 becomes the active language; with no
+    // entry selected that is 0, refused with std::out_of_range.
     void applyChosenLanguage();
 
 
@@ -62,4 +65,5 @@ private:
     SensorSettingsPage *m_sensorSettingsPage = nullptr;
     IoSettingsPage *m_ioSettingsPage = nullptr;
     QString m_settingsFilePath;
+    LanguageSwitch m_languageSwitch;
 };

@@ -189,3 +189,10 @@ glyph big-window.png "
 glyph close.png "
     fill none stroke #D32F2F stroke-width 2.6 stroke-linecap round
     line 3.5,3.5 12.5,12.5 line 12.5,3.5 3.5,12.5"
+
+# ---- maker's logo (a neutral placeholder: a picture frame) -------------------
+
+draw maker-logo.png 81 81 4 "
+    fill #B0B0B0 roundrectangle 0.5,0.5 80.5,80.5 10,10
+    fill $WHITE polygon 14,64 32,36 44,53 54,42 68,64
+    fill $WHITE circle 56,24 56,17"
