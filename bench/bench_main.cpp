@@ -1,4 +1,6 @@
 // Costs of the hot paths, measured with a steady clock over many rounds.
+#include "chartpage.h"
+#include "chartplot.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
 #include "livedisplaytick.h"
@@ -16,7 +18,11 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <cstdio>
 #include <functional>
@@ -144,6 +150,89 @@ void benchRecordingAndSettings()
     (void)sink;
 }
 
+size_t heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// An hour at "80/sek." with all five lines shown: the page's sampling tick
+// as the timer's work runs it, the replot of the full window, and what the
+// kept points cost in memory. The values swing and carry noise, so every
+// pixel column of the hour spans a range: harder than a steady load.
+void benchChart()
+{
+    std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
+    DeviceLink link(backend.get());
+    DeviceProtocol protocol(&link);
+    QElapsedTimer waited;
+    waited.start();
+    while (!protocol.isPollEnabled() && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    protocol.setPollEnabled(false);
+    if (!link.isConnected()) {
+        std::printf("chart: the simulated module did not connect\n");
+        return;
+    }
+
+    constexpr int FrameCount = 997;
+    std::vector<QByteArray> frames;
+    for (int i = 0; i < FrameCount; ++i) {
+        LiveValues v;
+        const double t = i * 0.0125;
+        v.Input1 = float(500 + 120 * std::sin(t * 0.7) + (i * 37 % 11) - 5);
+        v.Input2 = float(300 + 80 * std::sin(t * 1.3) + (i * 53 % 7) - 3);
+        v.Input3 = float(-40 + 25 * std::cos(t * 0.4) + (i * 29 % 5));
+        v.Input4 = float(900 + 60 * std::sin(t * 2.1) + (i * 17 % 13) - 6);
+        v.Sum = v.Input1 + v.Input2 + v.Input3 + v.Input4;
+        frames.push_back(v.encode());
+    }
+
+    ChartPage page(&link, &protocol);
+    page.sampleTimer().setEnabled(false); // the bench ticks itself
+    ChartPreferences all;
+    all.Sampling = 0; // "80/sek."
+    all.TimeSize = 6; // "1 h."
+    all.ChartSeries = {true, true, true, true, true};
+    page.applyPreferences(all);
+    page.startUp();
+    page.startSampling();
+    page.resize(665, 495);
+    page.show();
+    QApplication::processEvents();
+
+    constexpr int Ticks = 288000; // an hour
+    const size_t heapBefore = heapInUse();
+    double total = 0, worst = 0;
+    for (int i = 0; i < Ticks; ++i) {
+        protocol.handleDeviceReport(1, frames[size_t(i % FrameCount)]);
+        const auto start = std::chrono::steady_clock::now();
+        page.sampleTick();
+        const double us =
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                .count();
+        total += us;
+        worst = std::max(worst, us);
+    }
+    const size_t heapAfter = heapInUse();
+    std::printf("%-40s %10.3f us per tick (wall; worst %.0f us, %d ticks)\n",
+                "chart tick, five points appended", total / Ticks, worst, Ticks);
+
+    ChartPlot *chart = page.plot();
+    const AxisRange window = chart->timeRange();
+    std::printf("%-40s %d x %d, %d points per line, window %.0f s\n", "chart replot at",
+                chart->width(), chart->height(), int(chart->sampleCount()),
+                window.upper - window.lower);
+    report("chart replot, an hour in a 1 h window", 20,
+           [&] { chart->replot(QCustomPlot::rpImmediateRefresh); });
+
+    const double points = 5.0 * double(chart->sampleCount());
+    std::printf("%-40s %10.2f bytes per point allocated (%.2f heap growth per point)\n",
+                "chart memory", double(chart->samples().allocatedBytes()) / points,
+                double(heapAfter - heapBefore) / points);
+    link.releaseAll();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -162,5 +251,6 @@ int main(int argc, char *argv[])
     (void)sink;
     benchRecordingAndSettings();
     benchDisplayTick();
+    benchChart();
     return 0;
 }

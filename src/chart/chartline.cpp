@@ -1,0 +1,166 @@
+#include "chartline.h"
+
+#include "samplestore.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// pixel = offset + scale * coordinate, for a linear axis at its current range.
+struct AxisMap {
+    double offset;
+    double scale;
+    explicit AxisMap(const QCPAxis *axis)
+    {
+        const QCPRange r = axis->range();
+        const double lower = axis->coordToPixel(r.lower);
+        scale = (axis->coordToPixel(r.upper) - lower) / r.size();
+        offset = lower - scale * r.lower;
+    }
+    double operator()(double coordinate) const { return offset + scale * coordinate; }
+};
+
+bool isGap(const QPointF &p)
+{
+    return std::isnan(p.y());
+}
+
+} // namespace
+
+ChartLine::ChartLine(QCPAxis *keyAxis, QCPAxis *valueAxis, const SampleStore *samples, int line)
+    : QCPAbstractPlottable(keyAxis, valueAxis), m_samples(samples), m_line(line)
+{
+}
+
+QVector<QPointF> ChartLine::linePoints() const
+{
+    QVector<QPointF> out;
+    const QCPAxis *keyAxis = mKeyAxis.data();
+    const QCPAxis *valueAxis = mValueAxis.data();
+    if (!keyAxis || !valueAxis || m_samples->size() == 0)
+        return out;
+
+    // One sample beyond each edge, so the line runs on to the border.
+    const QCPRange keys = keyAxis->range();
+    qsizetype begin = m_samples->lowerBound(keys.lower);
+    qsizetype end = m_samples->upperBound(keys.upper);
+    if (begin > 0)
+        --begin;
+    if (end < m_samples->size())
+        ++end;
+    const AxisMap px(keyAxis);
+    const AxisMap py(valueAxis);
+    const int columns = std::max(1, keyAxis->axisRect()->width());
+
+    if (end - begin <= 2 * qsizetype(columns)) {
+        out.reserve(end - begin);
+        m_samples->forEach(m_line, begin, end, [&](double sampleX, float y) {
+            out.append(std::isnan(y) ? QPointF(NaN, NaN) : QPointF(px(sampleX), py(y)));
+        });
+        return out;
+    }
+
+    // Each pixel column's samples, found by x, drawn as the span from the
+    // end nearer their first value to the other; a gap in a column breaks
+    // the line before it when the column starts with it, else after it.
+    out.reserve(2 * qsizetype(columns) + 16);
+    auto breakLine = [&out] {
+        if (!out.isEmpty() && !isGap(out.last()))
+            out.append(QPointF(NaN, NaN));
+    };
+    qsizetype i = begin;
+    while (i < end) {
+        const double p = px(m_samples->x(i));
+        int column = int(p); // floor, without a library call
+        if (p < column)
+            --column;
+        const double nextColumnAt = (column + 1 - px.offset) / px.scale;
+        const qsizetype next = m_samples->lowerBound(nextColumnAt, i + 1, end);
+
+        const auto [low, high, gap] = m_samples->span(m_line, i, next);
+        const bool gapFirst = gap && std::isnan(m_samples->value(m_line, i));
+        if (gapFirst)
+            breakLine();
+        if (low <= high) {
+            const double x = column + 0.5;
+            const bool falling = m_samples->value(m_line, next - 1) < m_samples->value(m_line, i);
+            out.append(QPointF(x, py(falling ? high : low)));
+            if (low != high)
+                out.append(QPointF(x, py(falling ? low : high)));
+        }
+        if (gap && !gapFirst)
+            breakLine();
+        i = next;
+    }
+    return out;
+}
+
+void ChartLine::draw(QCPPainter *painter)
+{
+    const QVector<QPointF> points = linePoints();
+    if (points.size() < 2)
+        return;
+    applyDefaultAntialiasingHint(painter);
+    painter->setPen(mPen);
+    painter->setBrush(Qt::NoBrush);
+    // On screen as separate segments: the raster engine strokes a 2 px
+    // polyline of thousands of points many times slower. Exports keep the
+    // polyline's joins.
+    const bool exporting = painter->modes().testFlag(QCPPainter::pmVectorized) ||
+                           painter->modes().testFlag(QCPPainter::pmNoCaching);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= points.size(); ++i) {
+        if (i < points.size() && !isGap(points[i]))
+            continue;
+        if (i - start >= 2) {
+            if (exporting) {
+                painter->drawPolyline(points.constData() + start, int(i - start));
+            } else {
+                for (qsizetype j = start + 1; j < i; ++j)
+                    painter->drawLine(QLineF(points[j - 1], points[j]));
+            }
+        }
+        start = i + 1;
+    }
+}
+
+void ChartLine::drawLegendIcon(QCPPainter *painter, const QRectF &rect) const
+{
+    applyDefaultAntialiasingHint(painter);
+    painter->setPen(mPen);
+    painter->drawLine(QLineF(rect.left(), rect.center().y(), rect.right(), rect.center().y()));
+}
+
+double ChartLine::selectTest(const QPointF &, bool, QVariant *) const
+{
+    return -1; // lines are not selectable
+}
+
+QCPRange ChartLine::getKeyRange(bool &foundRange, QCP::SignDomain) const
+{
+    foundRange = m_samples->size() > 0;
+    if (!foundRange)
+        return QCPRange();
+    return QCPRange(m_samples->x(0), m_samples->x(m_samples->size() - 1));
+}
+
+QCPRange ChartLine::getValueRange(bool &foundRange, QCP::SignDomain,
+                                  const QCPRange &inKeyRange) const
+{
+    const bool whole = inKeyRange == QCPRange();
+    const qsizetype begin = whole ? 0 : m_samples->lowerBound(inKeyRange.lower);
+    const qsizetype end = whole ? m_samples->size() : m_samples->upperBound(inKeyRange.upper);
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    m_samples->forEach(m_line, begin, end, [&](double, float y) {
+        if (!std::isnan(y)) {
+            low = std::min(low, double(y));
+            high = std::max(high, double(y));
+        }
+    });
+    foundRange = low <= high;
+    return foundRange ? QCPRange(low, high) : QCPRange();
+}

@@ -1,0 +1,259 @@
+#include "chartpage.h"
+
+#include "ui_chartpage.h"
+
+#include "chartoutput.h"
+#include "chartplot.h"
+#include "devicelink.h"
+#include "deviceprotocol.h"
+#include "dialogs.h"
+#include "messagetable.h"
+#include "statusfield.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+constexpr int StatusFontPx = 12;
+
+bool showPrintDialog(QPrinter &printer, QWidget *parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QString saveFailedText(const QString &fileName, const QString &reason)
+{
+    if (ActiveLanguage() == 2)
+        return QStringLiteral("The chart could not be saved to %1:\n%2").arg(fileName, reason);
+    return QStringLiteral("Nie można zapisać wykresu do pliku %1:\n%2").arg(fileName, reason);
+}
+
+} // namespace
+
+ChartPage::ChartPage(DeviceLink *link, DeviceProtocol *protocol, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ChartPage>()), m_link(link), m_protocol(protocol),
+      m_printerSetup(showPrintDialog), m_sampleTimer(InitialInterval, [this] { postTick(); })
+{
+    Q_ASSERT(link && protocol);
+    ui->setupUi(this);
+
+    // Pixel sizes: a .ui font only knows points.
+    QFont statusFont(QStringLiteral("Calibri"));
+    statusFont.setPixelSize(StatusFontPx);
+    ui->ChartStatus->setFont(statusFont);
+
+    applyPreferences(ChartPreferences());
+
+    connect(ui->Btn_ChartStart, &QAbstractButton::clicked, this, &ChartPage::startSampling);
+    connect(ui->Btn_ChartPause, &QAbstractButton::clicked, this, &ChartPage::pauseSampling);
+    connect(ui->Btn_ChartReset, &QAbstractButton::clicked, this, &ChartPage::resetChart);
+    connect(ui->Btn_ChartTips, &QAbstractButton::clicked, this, &ChartPage::showTips);
+    connect(ui->Btn_Print, &QAbstractButton::clicked, this, &ChartPage::printChart);
+    connect(ui->Btn_CharPrintSetting, &QAbstractButton::clicked, this, &ChartPage::setUpPrinter);
+    connect(ui->Btn_SaveBmpChart, &QAbstractButton::clicked, this, &ChartPage::saveBitmap);
+    // Only the user's choice runs them; start-up calls them itself.
+    connect(ui->ComboB_ChartSampling, &QComboBox::activated, this, &ChartPage::applySampling);
+    connect(ui->Cb_ChartTimeWindow, &QComboBox::activated, this, &ChartPage::applyWindow);
+    connect(ui->Chart1, &QCustomPlot::afterReplot, this, [this] { ++m_replotCount; });
+
+    m_replotTimer.setSingleShot(true);
+    connect(&m_replotTimer, &QTimer::timeout, this, &ChartPage::replotIfShown);
+
+    m_sampleTimer.setEnabled(true);
+}
+
+ChartPage::~ChartPage()
+{
+    m_sampleTimer.setEnabled(false);
+}
+
+ChartPlot *ChartPage::plot() const
+{
+    return ui->Chart1;
+}
+
+void ChartPage::startUp()
+{
+    applySampling();
+    applyWindow();
+}
+
+void ChartPage::applyPreferences(const ChartPreferences &p)
+{
+    auto select = [](QComboBox *box, int index) {
+        box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+    };
+    select(ui->ComboB_ChartSampling, p.Sampling);
+    select(ui->Cb_ChartTimeWindow, p.TimeSize);
+    for (int k = 0; k < ChartLineCount; ++k)
+        ui->Chart1->setLineVisible(k, p.ChartSeries[k]);
+    scheduleReplot();
+}
+
+ChartPreferences ChartPage::preferences() const
+{
+    ChartPreferences p;
+    p.Sampling = ui->ComboB_ChartSampling->currentIndex();
+    p.TimeSize = ui->Cb_ChartTimeWindow->currentIndex();
+    const LineFlags shown = ui->Chart1->lineVisibility();
+    std::copy(shown.begin(), shown.end(), p.ChartSeries.begin());
+    return p;
+}
+
+void ChartPage::applyLanguage()
+{
+    ui->Chart1->setLineTitles(ChartPlot::lineTitles(ActiveLanguage()));
+    scheduleReplot();
+}
+
+void ChartPage::showRunning(bool running)
+{
+    setStatusField(ui->ChartStatus, running, GetTextOrDefault(QStringLiteral("IDS_101")),
+                   GetTextOrDefault(QStringLiteral("IDS_102")));
+}
+
+void ChartPage::startSampling()
+{
+    m_sampler.start();
+    showRunning(true);
+}
+
+void ChartPage::pauseSampling()
+{
+    m_sampler.pause();
+    showRunning(false);
+}
+
+void ChartPage::resetChart()
+{
+    const ChartReset reset = m_sampler.reset();
+    ui->Chart1->setTimeRange(reset.timeRange);
+    ui->Chart1->setValueRange(reset.valueRange);
+    ui->Chart1->clearPoints();
+    scheduleReplot();
+}
+
+void ChartPage::applySampling()
+{
+    if (const std::optional<double> interval =
+            ChartSampler::samplingInterval(ui->ComboB_ChartSampling->currentIndex()))
+        m_sampleTimer.setInterval(*interval);
+}
+
+void ChartPage::applyWindow()
+{
+    const std::optional<quint32> window =
+        ChartSampler::windowSeconds(ui->Cb_ChartTimeWindow->currentIndex());
+    if (!window)
+        return;
+    m_sampler.setWindow(*window);
+    resetChart();
+}
+
+void ChartPage::postTick()
+{
+    // One waiting tick is enough: a GUI thread held up for a while gets one
+    // sample afterwards, not a burst of equal ones.
+    if (m_tickPosted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_tickPosted = false;
+            sampleTick();
+        },
+        Qt::QueuedConnection);
+}
+
+void ChartPage::sampleTick()
+{
+    ChartPlot *chart = ui->Chart1;
+    const ChartTick tick =
+        m_sampler.tick(ChartSampler::lineValues(m_protocol->liveValues()), m_link->isConnected(),
+                       chart->lineVisibility(), m_sampleTimer.interval());
+    switch (tick.outcome) {
+    case ChartTick::Outcome::Idle:
+        return;
+    case ChartTick::Outcome::Paused:
+        showRunning(false);
+        return;
+    case ChartTick::Outcome::Sampled:
+        chart->appendSample(tick.x, tick.y);
+        if (tick.timeRange)
+            chart->setTimeRange(*tick.timeRange);
+        chart->setValueRange(tick.valueRange);
+        scheduleReplot();
+        return;
+    }
+}
+
+void ChartPage::showTips()
+{
+    Dialogs::show(this, {QMessageBox::Information, GetTextOrDefault(QStringLiteral("IDS_158")),
+                         GetTextOrDefault(QStringLiteral("IDS_157")), QMessageBox::Ok});
+}
+
+QPrinter &ChartPage::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+    return *m_printer;
+}
+
+void ChartPage::printChart()
+{
+    const QMessageBox::StandardButton answer = Dialogs::show(
+        this, {QMessageBox::Question, GetTextOrDefault(QStringLiteral("IDS_98")),
+               GetTextOrDefault(QStringLiteral("IDS_97")), QMessageBox::Ok | QMessageBox::Cancel});
+    if (answer != QMessageBox::Ok)
+        return;
+    ChartOutput::printChart(*ui->Chart1, printer());
+}
+
+void ChartPage::setUpPrinter()
+{
+    m_printerSetup(printer(), this);
+}
+
+void ChartPage::saveBitmap()
+{
+    const QString chosen = Dialogs::saveFileName(this, ChartOutput::BitmapFilter);
+    if (chosen.isEmpty())
+        return;
+    const QString fileName = ChartOutput::bitmapFileName(chosen);
+    if (const std::optional<QString> reason = ChartOutput::saveBitmap(*ui->Chart1, fileName))
+        Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
+                             saveFailedText(fileName, *reason), QMessageBox::Ok});
+}
+
+void ChartPage::scheduleReplot()
+{
+    m_replotDue = true;
+    if (isVisible() && !m_replotTimer.isActive())
+        startReplotTimer();
+}
+
+void ChartPage::startReplotTimer()
+{
+    const qint64 since = m_sinceReplot.isValid() ? m_sinceReplot.elapsed() : ReplotIntervalMs;
+    m_replotTimer.start(int(std::max<qint64>(0, ReplotIntervalMs - since)));
+}
+
+void ChartPage::replotIfShown()
+{
+    if (!m_replotDue || !isVisible())
+        return; // showEvent() starts the timer again
+    m_replotDue = false;
+    m_sinceReplot.start();
+    ui->Chart1->replot(QCustomPlot::rpQueuedRefresh);
+}
+
+void ChartPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_replotDue && !m_replotTimer.isActive())
+        startReplotTimer();
+}

@@ -1,0 +1,186 @@
+// The kept samples and what a chart line draws from them.
+#include "chartline.h"
+#include "chartplot.h"
+#include "samplestore.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+
+std::array<double, 5> values(double first, double others = 0)
+{
+    return {first, others, others, others, others};
+}
+
+// Samples at x = 0, 1, 2, ... with line 1 taking f(i).
+template <typename F> void fill(SampleStore &store, qsizetype count, F f)
+{
+    for (qsizetype i = 0; i < count; ++i)
+        store.append(double(i), values(f(i)));
+}
+
+} // namespace
+
+class TestChartLines : public QObject
+{
+    Q_OBJECT
+private slots:
+    void acrossBlocks();
+    void bounds_data();
+    void bounds();
+    void span();
+    void clearGivesMemoryBack();
+    void fewSamplesDrawnOneByOne();
+    void denseSamplesDrawnPerColumn();
+    void gapsBreakTheLine();
+};
+
+void TestChartLines::acrossBlocks()
+{
+    SampleStore store;
+    const qsizetype count = 2 * SampleStore::BlockSize + 3;
+    for (qsizetype i = 0; i < count; ++i)
+        store.append(i * 0.5, {double(i), -double(i), 0.25, 1e6, -3.5});
+    QCOMPARE(store.size(), count);
+    for (qsizetype i : {qsizetype(0), SampleStore::BlockSize - 1, SampleStore::BlockSize,
+                        count - 1}) {
+        QCOMPARE(store.x(i), i * 0.5);
+        QCOMPARE(store.value(0, i), float(i));
+        QCOMPARE(store.value(1, i), -float(i));
+        QCOMPARE(store.value(4, i), -3.5f);
+    }
+}
+
+void TestChartLines::bounds_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<int>("lower");
+    QTest::addColumn<int>("upper");
+
+    // x = 0, 0.5, 1, ... 9.5
+    QTest::newRow("before all") << -1.0 << 0 << 0;
+    QTest::newRow("on the first") << 0.0 << 0 << 1;
+    QTest::newRow("between") << 2.2 << 5 << 5;
+    QTest::newRow("on one") << 3.0 << 6 << 7;
+    QTest::newRow("on the last") << 9.5 << 19 << 20;
+    QTest::newRow("after all") << 12.0 << 20 << 20;
+}
+
+void TestChartLines::bounds()
+{
+    QFETCH(double, x);
+    QFETCH(int, lower);
+    QFETCH(int, upper);
+    SampleStore store;
+    for (int i = 0; i < 20; ++i)
+        store.append(i * 0.5, values(i));
+    QCOMPARE(int(store.lowerBound(x)), lower);
+    QCOMPARE(int(store.upperBound(x)), upper);
+}
+
+void TestChartLines::span()
+{
+    SampleStore store;
+    fill(store, SampleStore::BlockSize + 10, [](qsizetype i) { return std::sin(i * 0.01) * 100; });
+    const auto s = store.span(0, 0, store.size());
+    QVERIFY(std::abs(s.low + 100) < 0.01 && std::abs(s.high - 100) < 0.01);
+    QVERIFY(!s.gap);
+
+    SampleStore broken;
+    fill(broken, 9, [](qsizetype i) { return i == 4 ? NaN : double(i); });
+    const auto b = broken.span(0, 0, 9);
+    QCOMPARE(b.low, 0.0f);
+    QCOMPARE(b.high, 8.0f);
+    QVERIFY(b.gap);
+    QCOMPARE(broken.span(0, 5, 8).low, 5.0f);
+    QVERIFY(!broken.span(0, 5, 8).gap);
+}
+
+void TestChartLines::clearGivesMemoryBack()
+{
+    SampleStore store;
+    fill(store, 3 * SampleStore::BlockSize, [](qsizetype i) { return double(i); });
+    store.clear();
+    QCOMPARE(store.size(), 0);
+    QCOMPARE(store.allocatedBytes(), 0);
+    store.append(0, values(1));
+    QCOMPARE(store.value(0, 0), 1.0f);
+}
+
+void TestChartLines::fewSamplesDrawnOneByOne()
+{
+    ChartPlot plot;
+    plot.resize(652, 348);
+    plot.replot(); // lays the axes out
+    for (int i = 0; i <= 10; ++i)
+        plot.appendSample(i, values(i * 10));
+    plot.setTimeRange({2, 6});
+    plot.setValueRange({0, 100});
+
+    const QVector<QPointF> points = plot.line(0)->linePoints();
+    QCOMPARE(points.size(), 7); // 2..6 and one beyond each edge
+    for (int k = 0; k < points.size(); ++k) {
+        QCOMPARE(points[k].x(), plot.xAxis->coordToPixel(1 + k));
+        QCOMPARE(points[k].y(), plot.yAxis->coordToPixel((1 + k) * 10));
+    }
+}
+
+// Far more samples than pixel columns: at most two points a column, and
+// together they reach every column's lowest and highest value.
+void TestChartLines::denseSamplesDrawnPerColumn()
+{
+    ChartPlot plot;
+    plot.resize(652, 348);
+    plot.replot();
+    const int count = 100000;
+    for (int i = 0; i < count; ++i)
+        plot.appendSample(i * 0.01, values(i % 2 ? 50 + i * 0.0001 : -50));
+    plot.setTimeRange({0, count * 0.01});
+    plot.setValueRange({-60, 70});
+
+    const QVector<QPointF> points = plot.line(0)->linePoints();
+    const int columns = plot.axisRect()->width();
+    QVERIFY(points.size() <= 2 * (columns + 2));
+    QVERIFY(points.size() >= columns);
+    double top = 1e9, bottom = -1e9;
+    for (const QPointF &p : points) {
+        QVERIFY(!std::isnan(p.y()));
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    QCOMPARE(bottom, plot.yAxis->coordToPixel(-50));
+    QVERIFY(std::abs(top - plot.yAxis->coordToPixel(float(50 + (count - 1) * 0.0001))) < 1e-6);
+}
+
+void TestChartLines::gapsBreakTheLine()
+{
+    ChartPlot plot;
+    plot.resize(652, 348);
+    plot.replot();
+    for (int i = 0; i < 10; ++i)
+        plot.appendSample(i, values(i == 5 ? NaN : i));
+    plot.setTimeRange({0, 9});
+    QVector<QPointF> points = plot.line(0)->linePoints();
+    QCOMPARE(points.size(), 10);
+    QVERIFY(std::isnan(points[5].y()));
+    QVERIFY(!std::isnan(points[4].y()) && !std::isnan(points[6].y()));
+
+    ChartPlot dense;
+    dense.resize(652, 348);
+    dense.replot();
+    for (int i = 0; i < 50000; ++i)
+        dense.appendSample(i, values(i >= 20000 && i < 30000 ? NaN : 1));
+    dense.setTimeRange({0, 50000});
+    points = dense.line(0)->linePoints();
+    const auto gaps = std::count_if(points.begin(), points.end(),
+                                    [](const QPointF &p) { return std::isnan(p.y()); });
+    QCOMPARE(gaps, 1);
+}
+
+QTEST_MAIN(TestChartLines)
+#include "tst_chartlines.moc"
