@@ -87,7 +87,8 @@ void benchDisplayTick()
         return;
     }
 
-    ProgramWindows windows(link, protocol);
+    QTemporaryDir settingsDir;
+    ProgramWindows windows(link, protocol, settingsDir.filePath(QStringLiteral("config.ini")));
     auto *tick = windows.form1.findChild<LiveDisplayTick *>();
     windows.form1.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     protocol.setPollEnabled(false);
@@ -188,7 +189,7 @@ void benchChart()
         frames.push_back(v.encode());
     }
 
-    ChartPage page(&link, &protocol);
+    ChartPage page(link, protocol);
     page.sampleTimer().setEnabled(false); // the bench ticks itself
     ChartPreferences all;
     all.Sampling = 0; // "80/sek."

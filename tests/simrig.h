@@ -9,6 +9,7 @@
 #include "simulatedmodule.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -19,6 +20,7 @@ struct SimRig {
     SimulatedBackend backend;
     std::unique_ptr<DeviceLink> link;
     std::unique_ptr<DeviceProtocol> protocol;
+    QTemporaryDir settingsDir; // windows built on this rig keep their config.ini here
     QStringList statusTexts; // ConnectionStatus texts, in order
     bool statusActive = false;
     QStringList messages;    // Label_Status texts
@@ -50,6 +52,8 @@ struct SimRig {
         protocol.reset();
         link.reset();
     }
+
+    QString settingsPath() const { return settingsDir.filePath(QStringLiteral("config.ini")); }
 
     QString status() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
 

@@ -7,6 +7,8 @@
 #include "languagecombo.h"
 #include "languageswitch.h"
 #include "messagetable.h"
+#include "profilefile.h"
+#include "programsettings.h"
 #include "programwindows.h"
 #include "simrig.h"
 #include "statusfield.h"
@@ -120,7 +122,7 @@ void TestLanguage::init()
     m_rig->backend.add(std::make_shared<SimulatedModule>());
     m_rig->start();
     QSignalSpy ioReports(m_rig->protocol.get(), &DeviceProtocol::ioSettingsReceived);
-    m_windows = std::make_unique<ProgramWindows>(*m_rig->link, *m_rig->protocol);
+    m_windows = std::make_unique<ProgramWindows>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
     QTRY_VERIFY(ioReports.count() > 0); // both pages filled by the module
     m_messages.clear();
 }
@@ -228,7 +230,7 @@ void TestLanguage::startUpGoesOnAfterARefusedLanguage()
     settingsPages->setTabVisible(2, true);
 
     control<QLabel>("Label_MesFreq")->setText("-");
-    control<QComboBox>("siLangCombo1")->setCurrentIndex(2); // a stored Language of 2
+    ProfileFile(m_rig->settingsPath()).writeInteger(OptionsSection, "Language", 2);
     m_windows->form1.startUp();
 
     QCOMPARE(m_messages.size(), 1);

@@ -43,7 +43,7 @@ void TestMainWindow::init()
     m_rig->backend.add(SimulatedBackend::keyboard());
     m_rig->backend.add(std::make_shared<SimulatedModule>());
     m_rig->start();
-    m_window = std::make_unique<MainWindow>(*m_rig->link, *m_rig->protocol);
+    m_window = std::make_unique<MainWindow>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
 }
 
 void TestMainWindow::cleanup()

@@ -7,7 +7,9 @@
 #include "deviceprotocol.h"
 #include "fonts.h"
 #include "programinfo.h"
+#include "programsettings.h"
 #include "programwindows.h"
+#include "terminationsignals.h"
 
 #include <QCommandLineParser>
 
@@ -82,7 +84,7 @@ int main(int argc, char *argv[])
         DeviceProtocol protocol(&link);
 
         // 3. The five windows, in their order, wired to each other.
-        ProgramWindows windows(link, protocol);
+        ProgramWindows windows(link, protocol, settingsFilePath());
 
         // 4. Stop polling and the read threads before windows are torn down,
         //    so no report is handed to a window that is going away.
@@ -91,7 +93,17 @@ int main(int argc, char *argv[])
             link.releaseAll();
         });
 
-        // 5. Run.
+        // 5. Shutdown, logout and Ctrl+C close the main window as a close
+        //    request does: config.ini written, the recording file closed.
+        //    If config.ini cannot be written the error box says so, and the
+        //    program ends all the same.
+        TerminationSignals terminationSignals;
+        QObject::connect(&terminationSignals, &TerminationSignals::received, [&] {
+            if (!windows.form1.close())
+                QCoreApplication::quit();
+        });
+
+        // 6. Run.
         windows.form1.show();
         Application::exec();
     } catch (const std::exception &e) {

@@ -6,9 +6,15 @@
 #include "analogcalibrationdialog.h"
 #include "application.h"
 #include "bigdisplaywindow.h"
+#include "chartpage.h"
+#include "dialogs.h"
 #include "iosettingspage.h"
 #include "languagecombo.h"
 #include "measurementspage.h"
+#include "messageids.h"
+#include "messagetable.h"
+#include "programsettings.h"
+#include "recordingpage.h"
 #include "sensorsettingspage.h"
 #include "colours.h"
 #include "devicelink.h"
@@ -19,7 +25,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -37,12 +42,13 @@ void hostPage(QWidget *tab, QWidget *page)
 }
 } // namespace
 
-MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, QWidget *parent)
+MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString &settingsPath,
+                       QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::MainWindow>()), m_link(link), m_protocol(protocol),
-      m_displayTick(link, protocol, m_displayState, this),
+      m_displayTick(link, protocol, m_displayState, this), m_settingsFilePath(settingsPath),
       m_languageSwitch(*this, QStringLiteral("TForm1"), TranslationStore::mainWindow())
 {
     Q_INIT_RESOURCE(pictures); // the pictures live in a static library
@@ -82,6 +88,18 @@ void MainWindow::createPages()
     hostPage(ui->TabSheet6, m_sensorSettingsPage);
     m_ioSettingsPage = new IoSettingsPage(m_protocol, m_displayState);
     hostPage(ui->TabSheet7, m_ioSettingsPage);
+    m_chartPage = new ChartPage(m_link, m_protocol);
+    hostPage(ui->TabSheet2, m_chartPage);
+    m_recordingPage = new RecordingPage(m_link, m_protocol, m_displayState);
+    hostPage(ui->TabSheet3, m_recordingPage);
+
+    connect(m_recordingPage, &RecordingPage::recordingShown, this, [this](bool active) {
+        setStatusField(ui->StatusBarAcquisition, active, GetTextOrDefault(Msg::IDS_111),
+                       GetTextOrDefault(Msg::IDS_112));
+    });
+    // Kept at once; a name that cannot be written is used all the same.
+    connect(m_recordingPage, &RecordingPage::fileNameChosen, this,
+            [this](const QString &name) { writeFileName(m_settingsFilePath, name); });
 
     // Every view of the live values; a new one connects here.
     connect(&m_displayTick, &LiveDisplayTick::shown, m_measurementsPage, &MeasurementsPage::showLive);
@@ -106,8 +124,7 @@ void MainWindow::startUp()
 {
     m_link.showNoConnection();
     setWindowTitle(ProgramInfo::ProductName + ProgramInfo::TitleJoiner + ProgramInfo::VersionText);
-    m_settingsFilePath = QDir(QCoreApplication::applicationDirPath())
-                             .filePath(ProgramInfo::SettingsFileName);
+    applyPreferences(readPreferences(m_settingsFilePath));
     // A stored language that selects no entry is refused; start-up goes on.
     try {
         applyChosenLanguage();
@@ -118,15 +135,77 @@ void MainWindow::startUp()
     m_ioSettingsPage->fillModbusAddresses();
     m_sensorSettingsPage->refreshFrequency();
     ui->PageControl2->setTabVisible(MemoryCardPageIndex, false);
+    m_chartPage->startUp();
 }
 
-void MainWindow::savePreferences()
+// In the order of the settings file's keys; each page applies its own.
+void MainWindow::applyPreferences(const ProgramPreferences &p)
 {
+    RecordingPreferences recording;
+    recording.Checkbox_DataAcquistion = p.Checkbox_DataAcquistion;
+    recording.DataAcquistionSpeed = p.DataAcquistionSpeed;
+    recording.FileName = p.FileName;
+    recording.columns = {p.SaveDate, p.SaveTime, p.SaveDataCnt, p.SaveDataSummary,
+                         p.SaveDataSens1, p.SaveDataSens2, p.SaveDataSens3, p.SaveDataSens4};
+    m_recordingPage->applyPreferences(recording);
+
+    ChartPreferences chart;
+    chart.ChartSeries = {p.ChartSeries1, p.ChartSeries2, p.ChartSeries3, p.ChartSeries4, p.ChartSeries5};
+    chart.TimeSize = p.TimeSize;
+    chart.Sampling = p.Sampling;
+    m_chartPage->applyPreferences(chart);
+
+    m_sensorSettingsPage->setDecimalPlaces(p.DecimalPoint);
+    const int language = p.Language;
+    ui->siLangCombo1->setCurrentIndex(language >= 0 && language < ui->siLangCombo1->count() ? language : -1);
+}
+
+ProgramPreferences MainWindow::preferences() const
+{
+    ProgramPreferences p;
+    const RecordingPreferences recording = m_recordingPage->preferences();
+    p.Checkbox_DataAcquistion = recording.Checkbox_DataAcquistion;
+    p.DataAcquistionSpeed = recording.DataAcquistionSpeed;
+    p.FileName = recording.FileName;
+    const RecordColumns &c = recording.columns;
+    p.SaveDate = c[0];
+    p.SaveTime = c[1];
+    p.SaveDataCnt = c[2];
+    p.SaveDataSummary = c[3];
+    p.SaveDataSens1 = c[4];
+    p.SaveDataSens2 = c[5];
+    p.SaveDataSens3 = c[6];
+    p.SaveDataSens4 = c[7];
+
+    const ChartPreferences chart = m_chartPage->preferences();
+    p.ChartSeries1 = chart.ChartSeries[0];
+    p.ChartSeries2 = chart.ChartSeries[1];
+    p.ChartSeries3 = chart.ChartSeries[2];
+    p.ChartSeries4 = chart.ChartSeries[3];
+    p.ChartSeries5 = chart.ChartSeries[4];
+    p.TimeSize = chart.TimeSize;
+    p.Sampling = chart.Sampling;
+
+    p.DecimalPoint = m_sensorSettingsPage->decimalPlacesIndex();
+    p.Language = ui->siLangCombo1->currentIndex();
+    return p;
+}
+
+bool MainWindow::savePreferences()
+{
+    if (writePreferencesAtClose(m_settingsFilePath, preferences()))
+        return true;
+    Dialogs::show(this, {QMessageBox::Critical, QCoreApplication::applicationName(),
+                         unableToWriteText(m_settingsFilePath), QMessageBox::Ok});
+    return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    savePreferences();
+    if (!savePreferences()) { // the window stays open; the next close tries again
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit(); // closing the main window ends the program, other windows or not
 }
@@ -146,6 +225,7 @@ void MainWindow::showAbout()
 void MainWindow::applyChosenLanguage()
 {
     m_languageSwitch.setActiveLanguage(ui->siLangCombo1->currentIndex() + 1);
+    m_chartPage->applyLanguage(); // the legend is drawn by the chart, out of the store's reach
 }
 
 void MainWindow::showConnectionText(const QString &text)

@@ -5,7 +5,6 @@
 #include "livedisplaytick.h"
 
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -18,9 +17,12 @@ class DeviceProtocol;
 class AboutDialog;
 class AnalogCalibrationDialog;
 class BigDisplayWindow;
+class ChartPage;
 class IoSettingsPage;
+class RecordingPage;
 class MeasurementsPage;
 class SensorSettingsPage;
+struct ProgramPreferences;
 
 // The main window (Form1): the connection panel, the four main pages and
 // the status line. Its creation runs the start-up sequence (startUp);
@@ -29,7 +31,9 @@ class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    MainWindow(DeviceLink &link, DeviceProtocol &protocol, QWidget *parent = nullptr);
+    // `settingsPath` is the config.ini that start-up reads and close writes.
+    MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString &settingsPath,
+               QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The windows created after this one; the program entry hands them over.
@@ -39,19 +43,21 @@ public:
     QString settingsFilePath() const { return m_settingsFilePath; }
 
     void startUp();
-    void savePreferences();
+    // Writes config.ini; false (after the error box) when a key could not be written.
+    bool savePreferences();
     void onPageChanged(int index);
     void showAbout();
     // The selector's entry index plus 1 becomes the active language; with no
     // entry selected that is 0, refused with std::out_of_range.
     void applyChosenLanguage();
 
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void createPages();
+    void applyPreferences(const ProgramPreferences &preferences);
+    ProgramPreferences preferences() const;
     void showConnectionStatus(const QString &text, bool active);
     void showConnectionText(const QString &text);
 
@@ -64,6 +70,8 @@ private:
     MeasurementsPage *m_measurementsPage = nullptr;
     SensorSettingsPage *m_sensorSettingsPage = nullptr;
     IoSettingsPage *m_ioSettingsPage = nullptr;
-    QString m_settingsFilePath;
+    ChartPage *m_chartPage = nullptr;
+    RecordingPage *m_recordingPage = nullptr;
+    const QString m_settingsFilePath;
     LanguageSwitch m_languageSwitch;
 };

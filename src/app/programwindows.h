@@ -12,7 +12,8 @@ class DeviceProtocol;
 // The program's five windows, created in this order and wired to each
 // other. The program and the tests build them the same way. GUI thread only.
 struct ProgramWindows {
-    ProgramWindows(DeviceLink &link, DeviceProtocol &protocol);
+    // `settingsPath`: the config.ini that start-up reads and close writes.
+    ProgramWindows(DeviceLink &link, DeviceProtocol &protocol, const QString &settingsPath);
 
     MainWindow form1;
     AboutDialog form2;

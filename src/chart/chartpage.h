@@ -35,7 +35,7 @@ public:
     // Answers the printer set-up instead of a dialog; true when confirmed.
     using PrinterSetup = std::function<bool(QPrinter &printer, QWidget *parent)>;
 
-    ChartPage(DeviceLink *link, DeviceProtocol *protocol, QWidget *parent = nullptr);
+    ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWidget *parent = nullptr);
     ~ChartPage() override;
 
     // Start-up, after the preferences are applied: the sampling interval and
@@ -73,6 +73,9 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
 
+private slots:
+    void runPostedTick(); // the tick's work, on the GUI thread
+
 private:
     void postTick(); // timer thread
     void showRunning(bool running);
@@ -81,8 +84,8 @@ private:
     void replotIfShown();
 
     std::unique_ptr<Ui::ChartPage> ui;
-    DeviceLink *m_link;
-    DeviceProtocol *m_protocol;
+    const DeviceLink &m_link;
+    const DeviceProtocol &m_protocol;
     ChartSampler m_sampler;
     std::unique_ptr<QPrinter> m_printer;
     PrinterSetup m_printerSetup;

@@ -17,11 +17,11 @@ QMessageBox::StandardButton show(QWidget *parent, const Message &message)
     return QMessageBox::StandardButton(box.exec());
 }
 
-QString saveFileName(QWidget *parent, const QString &filter)
+QString saveFileName(QWidget *parent, const QString &filter, QString *selectedFilter)
 {
     if (fileResponder)
-        return fileResponder(filter);
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
+        return fileResponder(filter, selectedFilter);
+    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter, selectedFilter);
 }
 
 void setMessageResponder(MessageResponder responder)

@@ -19,13 +19,16 @@ struct Message {
 };
 
 using MessageResponder = std::function<QMessageBox::StandardButton(const Message &)>;
-using FileResponder = std::function<QString(const QString &filter)>;
+// Answers a file dialog: the chosen path (empty: cancelled); may set the
+// filter chosen with it.
+using FileResponder = std::function<QString(const QString &filter, QString *selectedFilter)>;
 
 // Modal on the GUI thread; returns the button pressed.
 QMessageBox::StandardButton show(QWidget *parent, const Message &message);
 
-// Returns the chosen path, or an empty text when cancelled.
-QString saveFileName(QWidget *parent, const QString &filter);
+// Returns the chosen path, or an empty text when cancelled; the filter the
+// user chose goes to `selectedFilter` when given.
+QString saveFileName(QWidget *parent, const QString &filter, QString *selectedFilter = nullptr);
 
 // Tests: answer instead of showing; pass nullptr to show real dialogs again.
 void setMessageResponder(MessageResponder responder);

@@ -65,3 +65,8 @@ void SetActiveLanguage(int language)
 {
     activeLanguage.store(language);
 }
+
+QString ownText(const QString &polish, const QString &english)
+{
+    return ActiveLanguage() == 2 ? english : polish;
+}

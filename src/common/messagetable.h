@@ -19,3 +19,7 @@ QString GetTextOrDefault(const QString &id, int language);
 // applies the store; SetActiveLanguage alone changes only what lookups return.
 int ActiveLanguage();
 void SetActiveLanguage(int language); // 1..LanguageCount, checked by the caller
+
+// A text of this program's own that the message table does not hold (the
+// warnings of the mended faults), in the active language.
+QString ownText(const QString &polish, const QString &english);

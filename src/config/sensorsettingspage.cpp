@@ -267,10 +267,14 @@ int SensorSettingsPage::decimalPlaces() const
     return index >= 0 ? index : DefaultDecimalPlaces;
 }
 
-void SensorSettingsPage::setDecimalPlaces(int places)
+void SensorSettingsPage::setDecimalPlaces(int index)
 {
-    if (places >= 0 && places < ui->Cb_Decp->count())
-        ui->Cb_Decp->setCurrentIndex(places);
+    ui->Cb_Decp->setCurrentIndex(index >= 0 && index < ui->Cb_Decp->count() ? index : -1);
+}
+
+int SensorSettingsPage::decimalPlacesIndex() const
+{
+    return ui->Cb_Decp->currentIndex();
 }
 
 void SensorSettingsPage::showLive(const LiveDisplay &display)

@@ -45,7 +45,9 @@ public:
     // Cb_Decp's item index: the decimal places of values shown and checked,
     // kept in the display state for the other pages.
     int decimalPlaces() const;
-    void setDecimalPlaces(int places); // from the program settings file
+    // The settings file's DecimalPoint: Cb_Decp's index, -1 for no selection.
+    void setDecimalPlaces(int index);
+    int decimalPlacesIndex() const;
 
     // Label_ValTens1..4 from the display tick.
     void showLive(const LiveDisplay &display);

@@ -120,7 +120,7 @@ void TestChartPage::init()
         m_messages << m;
         return m_answer;
     });
-    Dialogs::setFileResponder([this](const QString &filter) {
+    Dialogs::setFileResponder([this](const QString &filter, QString *) {
         m_filters << filter;
         return m_chosenFile;
     });
@@ -131,7 +131,7 @@ void TestChartPage::init()
     m_module->setFixedFrame(knownFrame());
     m_rig->backend.add(m_module);
     m_rig->start();
-    m_page = std::make_unique<ChartPage>(m_rig->link.get(), m_rig->protocol.get());
+    m_page = std::make_unique<ChartPage>(*m_rig->link, *m_rig->protocol);
     m_page->resize(665, 495);
 }
 

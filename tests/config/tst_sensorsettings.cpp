@@ -410,7 +410,7 @@ void TestSensorSettings::hostedInMainWindow()
     SimRig sim;
     sim.backend.add(std::make_shared<SimulatedModule>());
     sim.start();
-    MainWindow window(*sim.link, *sim.protocol);
+    MainWindow window(*sim.link, *sim.protocol, sim.settingsPath());
     QCOMPARE(window.findChild<QComboBox *>("Cb_FiltLevel")->count(), 100);
     QCOMPARE(window.findChild<QComboBox *>("Cb_FiltLevel")->itemText(99), QString("99"));
     QCOMPARE(window.findChild<QComboBox *>("Cb_ModbusAddress")->count(), 247);

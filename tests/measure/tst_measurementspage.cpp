@@ -104,7 +104,7 @@ void TestMeasurementsPage::init()
     m_rig->backend.add(m_module);
     m_rig->start();
     m_ioReports = std::make_unique<QSignalSpy>(m_rig->protocol.get(), &DeviceProtocol::ioSettingsReceived);
-    m_windows = std::make_unique<ProgramWindows>(*m_rig->link, *m_rig->protocol);
+    m_windows = std::make_unique<ProgramWindows>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
     m_page = find<MeasurementsPage>(&m_windows->form1, "MeasurementsPage");
     m_big = &m_windows->formBigDisplay;
     m_ticks = 0;

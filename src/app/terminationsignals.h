@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// SIGTERM, SIGINT and SIGHUP (shutdown, logout, Ctrl+C in a terminal)
+// arrive here as a signal on the GUI thread, so the program can close as a
+// close request does instead of ending at once. The handler itself only
+// writes a byte to a socket pair, the one thing a signal handler may do.
+class TerminationSignals : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TerminationSignals(QObject *parent = nullptr);
+    ~TerminationSignals() override; // the signals end the program at once again
+
+signals:
+    void received(int signalNumber);
+
+private:
+    void readPending();
+
+    QSocketNotifier *m_notifier = nullptr;
+};

@@ -1,0 +1,132 @@
+#include "recordingpage.h"
+
+#include "ui_recordingpage.h"
+
+#include "devicelink.h"
+#include "deviceprotocol.h"
+#include "dialogs.h"
+#include "displaystate.h"
+#include "messageids.h"
+#include "messagetable.h"
+#include "statusfield.h"
+
+#include <QDateTime>
+
+namespace {
+constexpr int StatusFontPx = 12;
+constexpr int FlushIntervalMs = 1000;
+} // namespace
+
+RecordingPage::RecordingPage(const DeviceLink &link, const DeviceProtocol &protocol,
+                             const DisplayState &state, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::RecordingPage>()), m_link(link), m_protocol(protocol),
+      m_state(state)
+{
+    ui->setupUi(this);
+    m_columnBoxes = {ui->Checkbox_SaveDate, ui->Checkbox_SaveTime, ui->Checkbox_SaveDataCnt,
+                     ui->Cb_SaveDataSummary, ui->Cb_SaveDataSens1, ui->Cb_SaveDataSens2,
+                     ui->Cb_SaveDataSens3, ui->Cb_SaveDataSens4};
+    // Pixel size in code: a style sheet would hide the status colours.
+    QFont statusFont(QStringLiteral("Calibri"));
+    statusFont.setPixelSize(StatusFontPx);
+    ui->AcquisitionStatus->setFont(statusFont);
+
+    connect(ui->Checkbox_Acquistion, &QCheckBox::clicked, this, &RecordingPage::switchRecording);
+    connect(ui->Button_SaveFilePath, &QPushButton::clicked, this, &RecordingPage::chooseFile);
+    connect(&m_protocol, &DeviceProtocol::frameStored, this, &RecordingPage::recordingStep);
+
+    m_flushTimer.setInterval(FlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, [this] {
+        if (!m_file.flush())
+            failed();
+    });
+}
+
+RecordingPage::~RecordingPage() = default; // the file closes with its lines on disk
+
+void RecordingPage::applyPreferences(const RecordingPreferences &p)
+{
+    if (ui->Checkbox_Acquistion->isChecked() != p.Checkbox_DataAcquistion) {
+        ui->Checkbox_Acquistion->setChecked(p.Checkbox_DataAcquistion);
+        switchRecording();
+    }
+    const int speed = p.DataAcquistionSpeed;
+    ui->ComboBox_AcquistionTime->setCurrentIndex(
+        speed >= 0 && speed < ui->ComboBox_AcquistionTime->count() ? speed : -1);
+    ui->Edit_FileName->setText(p.FileName);
+    for (int k = 0; k < RecordColumnCount; ++k)
+        m_columnBoxes[k]->setChecked(p.columns[k]);
+}
+
+RecordingPreferences RecordingPage::preferences() const
+{
+    RecordingPreferences p;
+    p.Checkbox_DataAcquistion = ui->Checkbox_Acquistion->isChecked();
+    p.DataAcquistionSpeed = ui->ComboBox_AcquistionTime->currentIndex();
+    p.FileName = ui->Edit_FileName->text();
+    p.columns = columns();
+    return p;
+}
+
+RecordColumns RecordingPage::columns() const
+{
+    RecordColumns chosen{};
+    for (int k = 0; k < RecordColumnCount; ++k)
+        chosen[k] = m_columnBoxes[k]->isChecked();
+    return chosen;
+}
+
+void RecordingPage::recordingStep()
+{
+    const bool on = ui->Checkbox_Acquistion->isChecked();
+    if (on) {
+        m_step.setRateItem(ui->ComboBox_AcquistionTime->currentIndex());
+        if (m_step.frameArrived() &&
+            !m_file.appendRecord(ui->Edit_FileName->text(), columns(), m_protocol.liveValues(),
+                                 QDateTime::currentDateTime(), m_state.decimalPlaces))
+            failed();
+    } else {
+        m_step.reset();
+    }
+    const bool active = ui->Checkbox_Acquistion->isChecked() && m_link.isConnected();
+    setStatusField(ui->AcquisitionStatus, active, GetTextOrDefault(Msg::IDS_111),
+                   GetTextOrDefault(Msg::IDS_112));
+    emit recordingShown(active);
+}
+
+void RecordingPage::switchRecording()
+{
+    const bool on = ui->Checkbox_Acquistion->isChecked();
+    ui->Button_SaveFilePath->setEnabled(!on);
+    if (on) {
+        m_file.switchOn();
+        m_flushTimer.start();
+        return;
+    }
+    m_flushTimer.stop();
+    if (!m_file.switchOff())
+        failed();
+}
+
+void RecordingPage::failed()
+{
+    // One warning, and recording is off: nothing pretends to record.
+    m_flushTimer.stop();
+    ui->Checkbox_Acquistion->setChecked(false);
+    ui->Button_SaveFilePath->setEnabled(true);
+    Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
+                         ownText(QStringLiteral("Nie można zapisać pomiarów do pliku %1\nRejestracja została wyłączona."),
+                                 QStringLiteral("The measurements cannot be written to %1\nAcquisition is switched off."))
+                             .arg(m_file.errorString()),
+                         QMessageBox::Ok});
+}
+
+void RecordingPage::chooseFile()
+{
+    QString filter;
+    const QString chosen = Dialogs::saveFileName(this, RecordFileFilters, &filter);
+    if (chosen.isEmpty())
+        return;
+    ui->Edit_FileName->setText(recordFileNameFor(chosen, filter));
+    emit fileNameChosen(ui->Edit_FileName->text());
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "recordfile.h"
+#include "recordingpreferences.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+namespace Ui {
+class RecordingPage;
+}
+class QCheckBox;
+class DeviceLink;
+class DeviceProtocol;
+struct DisplayState;
+
+// The recording page (TabSheet3): every stored measurement frame runs one
+// recording step, which appends a record to the file at the chosen rate.
+// The record-line rules live in recordline, the file in RecordFile; this
+// class holds the switch, the choices and the status fields. GUI thread only.
+class RecordingPage : public QWidget
+{
+    Q_OBJECT
+public:
+    RecordingPage(const DeviceLink &link, const DeviceProtocol &protocol, const DisplayState &state,
+                  QWidget *parent = nullptr);
+    ~RecordingPage() override;
+
+    // Start-up: a stored switch that differs from the box runs its click
+    // handler, as ticking the box does.
+    void applyPreferences(const RecordingPreferences &preferences);
+    RecordingPreferences preferences() const;
+
+    void recordingStep();      // one stored measurement frame
+    void switchRecording();    // Checkbox_Acquistion clicked
+    void chooseFile();         // Button_SaveFilePath
+
+signals:
+    // What the status fields show after a frame: the status bar's field follows.
+    void recordingShown(bool active);
+    // A file was chosen: the settings file keeps its name at once.
+    void fileNameChosen(const QString &fileName);
+
+private:
+    RecordColumns columns() const;
+    void failed(); // the file could not be opened or written
+
+    std::unique_ptr<Ui::RecordingPage> ui;
+    const DeviceLink &m_link;
+    const DeviceProtocol &m_protocol;
+    const DisplayState &m_state;
+    std::array<QCheckBox *, RecordColumnCount> m_columnBoxes{};
+    RecordingStep m_step;
+    RecordFile m_file;
+    QTimer m_flushTimer; // lines reach the disk within a second without frames too
+};

@@ -1,0 +1,99 @@
+// The real program against the simulated module, as a technician runs it:
+// config.ini beside the executable switches recording on; SIGTERM closes
+// the window as a close request does.
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+class TestProgramRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recordsAndKeepsItsSettings_data();
+    void recordsAndKeepsItsSettings();
+};
+
+namespace {
+
+QStringList lines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
+const QStringList WrittenAtClose{
+    "Checkbox_DataAcquistion", "DataAcquistionSpeed", "SaveDate", "SaveTime", "SaveDataCnt",
+    "SaveDataSummary", "SaveDataSens1", "SaveDataSens2", "SaveDataSens3", "SaveDataSens4",
+    "ChartSeries1", "ChartSeries2", "ChartSeries3", "ChartSeries4", "ChartSeries5", "TimeSize",
+    "Sampling", "DecimalPoint", "Language"};
+
+} // namespace
+
+void TestProgramRun::recordsAndKeepsItsSettings_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestProgramRun::recordsAndKeepsItsSettings()
+{
+    QFETCH(int, signalNumber);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A copy of the program, so that its config.ini is this test's own.
+    const QString program = dir.filePath(QStringLiteral("klv57-pc"));
+    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), program));
+    QFile config(dir.filePath(QStringLiteral("config.ini")));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write("[Options]\r\nCheckbox_DataAcquistion=1\r\nFileName=pomiary.csv\r\n");
+    config.close();
+
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(dir.path());
+    run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    run.start(program, {QStringLiteral("--simulate")});
+    QVERIFY(run.waitForStarted());
+
+    const QString recording = dir.filePath(QStringLiteral("pomiary.csv"));
+    QTRY_VERIFY_WITH_TIMEOUT(lines(recording).size() > 40, 20000);
+    ::kill(pid_t(run.processId()), signalNumber);
+    QVERIFY(run.waitForFinished(20000));
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), 0);
+
+    // Every line reached the disk: the header, then records numbered from 0
+    // without a gap, each complete.
+    const QStringList recorded = lines(recording);
+    QCOMPARE(recorded.value(0), QStringLiteral("Date;Time;No.;Canal 1;"));
+    const QRegularExpression record(QStringLiteral("^\\d+-\\d+-\\d+;\\d+:\\d+:\\d+:\\d+;(\\d+);-?\\d+\\.\\d;$"));
+    for (int i = 1; i < recorded.size(); ++i) {
+        const QRegularExpressionMatch m = record.match(recorded[i]);
+        QVERIFY2(m.hasMatch(), qPrintable(recorded[i]));
+        QCOMPARE(m.captured(1).toInt(), i - 1);
+    }
+
+    // config.ini written at close: the 19 keys in order, FileName kept.
+    const QStringList written = lines(config.fileName());
+    QStringList keys;
+    for (const QString &line : written)
+        if (line.contains('=') && !line.startsWith(QLatin1String("FileName=")))
+            keys << line.section('=', 0, 0);
+    QCOMPARE(keys, WrittenAtClose);
+    QVERIFY(written.contains(QStringLiteral("Checkbox_DataAcquistion=1")));
+    QVERIFY(written.contains(QStringLiteral("FileName=pomiary.csv")));
+}
+
+QTEST_GUILESS_MAIN(TestProgramRun)
+#include "tst_programrun.moc"
