@@ -2,9 +2,15 @@
 #include "dialogs.h"
 #include "findcontrol.h"
 #include "mainwindow.h"
+#include "profilefile.h"
+#include "programsettings.h"
 #include "messagetable.h"
 #include "simrig.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -25,6 +31,9 @@ private slots:
     void acknowledgementInStatusLine();
     void handlerErrorsAreShownAndTheProgramGoesOn();
     void windowGoesOnWhileAWriteStalls();
+    void defaultsWithoutASettingsFile();
+    void storedSettingsReadAndWrittenBack();
+    void unwritableSettingsKeepTheWindowOpen();
 
 private:
     template <typename T> T *find(const char *name)
@@ -140,6 +149,73 @@ void TestMainWindow::windowGoesOnWhileAWriteStalls()
 
     module->setWriteStall(std::chrono::milliseconds(0));
     QTRY_COMPARE(find<QLabel>("Label_Status")->text(), QString("Wartosc Min/Max zresetowana"));
+}
+
+void TestMainWindow::defaultsWithoutASettingsFile()
+{
+    QCOMPARE(find<QComboBox>("ComboB_ChartSampling")->currentIndex(), 2);
+    QCOMPARE(find<QComboBox>("Cb_ChartTimeWindow")->currentIndex(), 1);
+    QCOMPARE(find<QComboBox>("Cb_Decp")->currentIndex(), 1);
+    QCOMPARE(find<QComboBox>("siLangCombo1")->currentIndex(), 0);
+    QCOMPARE(find<QComboBox>("ComboBox_AcquistionTime")->currentIndex(), 0);
+    QCOMPARE(find<QLineEdit>("Edit_FileName")->text(), QString("pomiary.csv"));
+    QVERIFY(!find<QCheckBox>("Checkbox_Acquistion")->isChecked());
+    QVERIFY(find<QCheckBox>("Checkbox_SaveDate")->isChecked());
+    QVERIFY(!find<QCheckBox>("Cb_SaveDataSummary")->isChecked());
+
+    QVERIFY(m_window->savePreferences());
+    QCOMPARE(ProfileFile(m_rig->settingsPath()).readString(OptionsSection, "FileName", "absent"),
+             QString("absent")); // written only when a file is chosen
+    QCOMPARE(readPreferences(m_rig->settingsPath()).Sampling, 2);
+}
+
+void TestMainWindow::storedSettingsReadAndWrittenBack()
+{
+    m_window.reset();
+    QFile file(m_rig->settingsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("; kept\r\n[Other]\r\nx=1\r\n[Options]\r\nTimeSize=9\r\nSampling=0\r\n"
+               "DecimalPoint=3\r\nLanguage=1\r\nSaveDate=yes\r\nSaveDataSummary=2\r\n"
+               "DataAcquistionSpeed=0x2\r\nChartSeries5=1\r\n");
+    file.close();
+    m_window = std::make_unique<MainWindow>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
+
+    QCOMPARE(find<QComboBox>("Cb_ChartTimeWindow")->currentIndex(), -1);
+    QCOMPARE(find<QComboBox>("ComboB_ChartSampling")->currentIndex(), 0);
+    QCOMPARE(find<QComboBox>("Cb_Decp")->currentIndex(), 3);
+    QCOMPARE(ActiveLanguage(), 2);
+    QCOMPARE(find<QLabel>("Label26")->text(), QString("Acquisition to file:"));
+    QVERIFY(find<QCheckBox>("Checkbox_SaveDate")->isChecked());
+    QVERIFY(find<QCheckBox>("Cb_SaveDataSummary")->isChecked());
+    QCOMPARE(find<QComboBox>("ComboBox_AcquistionTime")->currentIndex(), 2);
+
+    QVERIFY(m_window->savePreferences());
+    const ProfileFile written(m_rig->settingsPath());
+    QCOMPARE(written.readString(OptionsSection, "TimeSize"), QString("-1"));
+    QCOMPARE(written.readString(OptionsSection, "SaveDataSummary"), QString("1"));
+    QCOMPARE(written.readString(OptionsSection, "Language"), QString("1"));
+    QCOMPARE(written.readString(OptionsSection, "ChartSeries5"), QString("1"));
+    QCOMPARE(written.readString("Other", "x"), QString("1"));
+}
+
+void TestMainWindow::unwritableSettingsKeepTheWindowOpen()
+{
+    QList<Dialogs::Message> shown;
+    Dialogs::setMessageResponder([&](const Dialogs::Message &m) {
+        shown << m;
+        return QMessageBox::Ok;
+    });
+    QFile blocker(m_rig->settingsDir.filePath("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString unwritable = blocker.fileName() + "/config.ini";
+    MainWindow window(*m_rig->link, *m_rig->protocol, unwritable);
+    window.show();
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].icon, QMessageBox::Critical);
+    QCOMPARE(shown[0].text, QString("Unable to write to %1").arg(QDir::toNativeSeparators(unwritable)));
 }
 
 int main(int argc, char *argv[])
