@@ -1,6 +1,8 @@
 // The real program against the simulated module, as a technician runs it:
 // config.ini beside the executable switches recording on; SIGTERM closes
 // the window as a close request does.
+#include "textlines.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -18,14 +20,6 @@ private slots:
 };
 
 namespace {
-
-QStringList lines(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-}
 
 const QStringList WrittenAtClose{
     "Checkbox_DataAcquistion", "DataAcquistionSpeed", "SaveDate", "SaveTime", "SaveDataCnt",
@@ -67,7 +61,7 @@ void TestProgramRun::recordsAndKeepsItsSettings()
     QVERIFY(run.waitForStarted());
 
     const QString recording = dir.filePath(QStringLiteral("pomiary.csv"));
-    QTRY_VERIFY_WITH_TIMEOUT(lines(recording).size() > 40, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(textLines(recording).size() > 40, 20000);
     ::kill(pid_t(run.processId()), signalNumber);
     QVERIFY(run.waitForFinished(20000));
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
@@ -75,7 +69,7 @@ void TestProgramRun::recordsAndKeepsItsSettings()
 
     // Every line reached the disk: the header, then records numbered from 0
     // without a gap, each complete.
-    const QStringList recorded = lines(recording);
+    const QStringList recorded = textLines(recording);
     QCOMPARE(recorded.value(0), QStringLiteral("Date;Time;No.;Canal 1;"));
     const QRegularExpression record(QStringLiteral("^\\d+-\\d+-\\d+;\\d+:\\d+:\\d+:\\d+;(\\d+);-?\\d+\\.\\d;$"));
     for (int i = 1; i < recorded.size(); ++i) {
@@ -85,7 +79,7 @@ void TestProgramRun::recordsAndKeepsItsSettings()
     }
 
     // config.ini written at close: the 19 keys in order, FileName kept.
-    const QStringList written = lines(config.fileName());
+    const QStringList written = textLines(config.fileName());
     QStringList keys;
     for (const QString &line : written)
         if (line.contains('=') && !line.startsWith(QLatin1String("FileName=")))

@@ -6,6 +6,7 @@
 #include "findcontrol.h"
 #include "recordingpage.h"
 #include "simrig.h"
+#include "textlines.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,14 +19,6 @@
 #include <QTest>
 
 namespace {
-
-QStringList lines(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-}
 
 // The "No." column of each record line, -1 for a header line.
 QList<int> numbers(const QStringList &recorded)
@@ -106,9 +99,9 @@ void TestRecordingPage::recordsAfterAHeaderOnEverySwitchOn()
     QSignalSpy shown(m_page.get(), &RecordingPage::recordingShown);
     clickSwitch();
     QVERIFY(!control<QPushButton>("Button_SaveFilePath")->isEnabled());
-    QTRY_VERIFY(lines(m_file).size() > 5); // on disk within a second, without a switch-off
-    QCOMPARE(lines(m_file).value(0), QStringLiteral("Date;Time;No.;Canal 1;"));
-    QVERIFY(lines(m_file).value(1).contains(QRegularExpression(
+    QTRY_VERIFY(textLines(m_file).size() > 5); // on disk within a second, without a switch-off
+    QCOMPARE(textLines(m_file).value(0), QStringLiteral("Date;Time;No.;Canal 1;"));
+    QVERIFY(textLines(m_file).value(1).contains(QRegularExpression(
         QStringLiteral("^\\d+-\\d+-\\d+;\\d+:\\d+:\\d+:\\d+;0;-?\\d+\\.\\d;$"))));
     auto *status = control<QLineEdit>("AcquisitionStatus");
     QCOMPARE(status->text(), QStringLiteral("AKTYWNA"));
@@ -117,13 +110,13 @@ void TestRecordingPage::recordsAfterAHeaderOnEverySwitchOn()
 
     clickSwitch(); // off: the file closed with every line on disk
     QVERIFY(control<QPushButton>("Button_SaveFilePath")->isEnabled());
-    const int before = lines(m_file).size();
+    const int before = textLines(m_file).size();
     control<QCheckBox>("Cb_SaveDataSummary")->click();
     clickSwitch();
-    QTRY_VERIFY(lines(m_file).size() > before + 3);
+    QTRY_VERIFY(textLines(m_file).size() > before + 3);
     clickSwitch();
 
-    const QStringList recorded = lines(m_file);
+    const QStringList recorded = textLines(m_file);
     QCOMPARE(recorded.value(before), QStringLiteral("Date;Time;No.;Sum;Canal 1;"));
     const QList<int> found = numbers(recorded);
     for (int i = 1; i < found.size(); ++i)
@@ -149,8 +142,8 @@ void TestRecordingPage::storedSwitchRunsItsHandler()
     preferences.DataAcquistionSpeed = 1; // "~ 10 / s."
     m_page->applyPreferences(preferences);
     QVERIFY(!control<QPushButton>("Button_SaveFilePath")->isEnabled());
-    QTRY_VERIFY(lines(m_file).size() > 2);
-    QCOMPARE(numbers(lines(m_file)).mid(0, 3), (QList<int>{-1, 0, 1}));
+    QTRY_VERIFY(textLines(m_file).size() > 2);
+    QCOMPARE(numbers(textLines(m_file)).mid(0, 3), (QList<int>{-1, 0, 1}));
     QCOMPARE(m_page->preferences().DataAcquistionSpeed, 1);
 }
 
