@@ -34,3 +34,16 @@ format:
 
 clean:
 	rm -rf build build-address build-thread
+
+# The program, its menu entry, icon, metainfo and udev rule under PREFIX,
+# through sudo when not root; the udev rule takes effect at once.
+PREFIX ?= /usr/local
+SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
+.PHONY: install
+
+install: build
+	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -z "$$DESTDIR" ] && [ -d /run/udev ] && command -v udevadm > /dev/null; then \
+	    $(SUDO) udevadm control --reload && \
+	    $(SUDO) udevadm trigger --subsystem-match=hidraw --action=change; fi
+
