@@ -39,7 +39,7 @@ clean:
 # through sudo when not root; the udev rule takes effect at once.
 PREFIX ?= /usr/local
 SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
-.PHONY: install
+.PHONY: install package
 
 install: build
 	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
@@ -47,3 +47,7 @@ install: build
 	    $(SUDO) udevadm control --reload && \
 	    $(SUDO) udevadm trigger --subsystem-match=hidraw --action=change; fi
 
+# The same as a Debian package: $(BUILD)/klv57-pc_<version>_<arch>.deb
+package: build
+	@bash scripts/install-deps.sh package
+	cd $(BUILD) && cpack -G DEB
