@@ -34,3 +34,20 @@ format:
 
 clean:
 	rm -rf build build-address build-thread
+
+# The program, its menu entry, icon, metainfo and udev rule under PREFIX,
+# through sudo when not root; the udev rule takes effect at once.
+PREFIX ?= /usr/local
+SUDO = $(if $(filter 0,$(shell id -u)),,sudo)
+.PHONY: install package
+
+install: build
+	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -z "$$DESTDIR" ] && [ -d /run/udev ] && command -v udevadm > /dev/null; then \
+	    $(SUDO) udevadm control --reload && \
+	    $(SUDO) udevadm trigger --subsystem-match=hidraw --action=change; fi
+
+# The same as a Debian package: $(BUILD)/klv57-pc_<version>_<arch>.deb
+package: build
+	@bash scripts/install-deps.sh package
+	cd $(BUILD) && cpack -G DEB

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the program need,
-# only those that are missing, through sudo when not root.
+# only those that are missing, through sudo when not root. With the argument
+# "package", also what `make package` needs.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   xvfb xauth
   fonts-wine fonts-crosextra-carlito fonts-liberation fonts-dejavu-core
 )
+if [ "${1:-}" = package ]; then
+  packages+=(dpkg-dev file) # dpkg-shlibdeps, and file to find the programs it reads
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -35,6 +35,7 @@ private slots:
     void replugInsideOneListing();
     void stalledWriteBlocksNothing();
     void oversizedReportsAreNotOpened();
+    void moduleWithoutPermissionNamesItsNode();
 };
 
 void TestDeviceLink::displayNames()
@@ -305,6 +306,51 @@ void TestDeviceLink::oversizedReportsAreNotOpened()
     QTest::qWait(100);
     QCOMPARE(module->readCalls(), 0);
     QVERIFY(module->written().empty());
+}
+
+void TestDeviceLink::moduleWithoutPermissionNamesItsNode()
+{
+    SimRig rig;
+    auto keyboard = device("/dev/hidraw0", "USB Keyboard");
+    keyboard->setPermissionDenied(true); // only the module's node counts
+    rig.backend.add(keyboard);
+    auto denied = std::make_shared<SimulatedModule>(QStringLiteral("/dev/hidraw3"));
+    denied->setPermissionDenied(true);
+    rig.backend.add(denied);
+    QList<HidOpenProblem> told;
+    rig.start();
+    QObject::connect(rig.link.get(), &DeviceLink::accessProblemChanged,
+                     [&](const HidOpenProblem &problem) { told << problem; });
+    QTRY_COMPARE(rig.link->deviceList(), (QStringList{"USB Keyboard", "KLV57"}));
+    QCOMPARE(rig.status(), NoConnection);
+    QVERIFY(!rig.link->isConnected());
+    const HidOpenProblem noPermission{HidOpenProblem::Kind::NoPermission, "/dev/hidraw3"};
+    QCOMPARE(told, QList<HidOpenProblem>{noPermission});
+    QVERIFY(rig.link->accessProblem() == noPermission);
+    QVERIFY(denied->written().empty());
+
+    // The rule installed, the module plugged in again: connected, nothing to tell.
+    rig.backend.unplug("/dev/hidraw3");
+    rig.backend.plug(std::make_shared<SimulatedModule>(QStringLiteral("/dev/hidraw3")));
+    QTRY_VERIFY(rig.link->isConnected());
+    QCOMPARE(told.size(), 2);
+    QCOMPARE(told.last().kind, HidOpenProblem::Kind::None);
+
+    // Denied again, then pulled out: nothing there, nothing to tell.
+    rig.backend.unplug("/dev/hidraw3");
+    rig.backend.plug(denied);
+    QTRY_COMPARE(told.size(), 3);
+    QVERIFY(told.last() == noPermission);
+    rig.backend.unplug("/dev/hidraw3");
+    QTRY_COMPARE(told.size(), 4);
+    QCOMPARE(told.last().kind, HidOpenProblem::Kind::None);
+    QCOMPARE(rig.status(), Disconnected);
+
+    // A module that fails to open for another reason names nothing.
+    rig.backend.plug(std::make_shared<SimDevice>(HidDeviceInfo{"locked", 1, 2, "KLV57"}, false));
+    QTRY_COMPARE(rig.status(), NoConnection);
+    QCOMPARE(told.size(), 4);
+    QCOMPARE(rig.link->accessProblem().kind, HidOpenProblem::Kind::None);
 }
 
 QTEST_MAIN(TestDeviceLink)

@@ -34,6 +34,7 @@ private slots:
     void defaultsWithoutASettingsFile();
     void storedSettingsReadAndWrittenBack();
     void unwritableSettingsKeepTheWindowOpen();
+    void noPermissionIsExplainedOnTheConnectionField();
 
 private:
     template <typename T> T *find(const char *name)
@@ -216,6 +217,31 @@ void TestMainWindow::unwritableSettingsKeepTheWindowOpen()
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].icon, QMessageBox::Critical);
     QCOMPARE(shown[0].text, QString("Unable to write to %1").arg(QDir::toNativeSeparators(unwritable)));
+}
+
+void TestMainWindow::noPermissionIsExplainedOnTheConnectionField()
+{
+    // Denied before the first search, which runs from the event loop.
+    m_rig->backend.device("sim:klv57")->setPermissionDenied(true);
+    auto *status = find<QLineEdit>("ConnectionStatus");
+    QTRY_VERIFY(!status->toolTip().isEmpty());
+    QCOMPARE(status->text(), QString::fromUtf8("Brak połączenia"));
+    QVERIFY(status->toolTip().contains(QString::fromUtf8("brak uprawnień")));
+    QVERIFY(status->toolTip().contains("sim:klv57"));
+    QVERIFY(status->toolTip().contains("70-klv57.rules"));
+
+    find<QComboBox>("siLangCombo1")->setCurrentIndex(1);
+    m_window->applyChosenLanguage();
+    QVERIFY(status->toolTip().startsWith("A KLV57 module is plugged in, but there is no permission"
+                                         "\nto read and write its device file sim:klv57."));
+    QVERIFY(status->toolTip().contains("sim:klv57"));
+    QVERIFY(status->toolTip().contains("unplug the module and plug it in again"));
+
+    // Plugged in again with the rule in place.
+    m_rig->backend.unplug("sim:klv57");
+    m_rig->backend.plug(std::make_shared<SimulatedModule>());
+    QTRY_COMPARE(status->text(), QString("Connected to KLV57 ver.:1.10 KLV57 simulator"));
+    QCOMPARE(status->toolTip(), QString());
 }
 
 int main(int argc, char *argv[])

@@ -231,6 +231,10 @@ void TestProgramSettings::pathRule()
     QCOMPARE(chooseSettingsFilePath(m_dir.path(), userDir), path());
     QCOMPARE(chooseSettingsFilePath(m_dir.filePath(QStringLiteral("gone")), userDir),
              QDir(userDir).filePath(QStringLiteral("config.ini")));
+    // Installed: never beside the program, even where root could write.
+    for (const char *installed : {"/usr/bin", "/usr/local/bin"})
+        QCOMPARE(chooseSettingsFilePath(QString::fromLatin1(installed), userDir),
+                 QDir(userDir).filePath(QStringLiteral("config.ini")));
 }
 
 QTEST_GUILESS_MAIN(TestProgramSettings)

@@ -64,6 +64,7 @@ int main(int argc, char *argv[])
     Application app(argc, argv);
     Application::setApplicationName(ProgramInfo::ProductName);
     Application::setApplicationVersion(ProgramInfo::VersionText);
+    Application::setDesktopFileName(QStringLiteral(KLV_APP_ID));
     Application::setQuitOnLastWindowClosed(false); // the main window's close ends the program
     registerWindowsFonts();
 

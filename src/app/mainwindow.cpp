@@ -33,6 +33,27 @@ namespace {
 constexpr int SettingsPageIndex = 3;
 constexpr int MemoryCardPageIndex = 2;
 
+// The reason a present module did not connect and the way out, where the
+// user looks first: on the connection field.
+QString accessProblemHint(const HidOpenProblem &problem)
+{
+    if (problem.kind != HidOpenProblem::Kind::NoPermission)
+        return {};
+    return ownText(QStringLiteral("Moduł KLV57 jest podłączony, ale brak uprawnień\n"
+                                  "do odczytu i zapisu pliku urządzenia %1.\n"
+                                  "Zainstaluj regułę udev modułu (pakiet klv57-pc albo\n"
+                                  "sudo cp packaging/70-klv57.rules /etc/udev/rules.d/\n"
+                                  "&& sudo udevadm control --reload),\n"
+                                  "a potem odłącz moduł i podłącz go ponownie."),
+                   QStringLiteral("A KLV57 module is plugged in, but there is no permission\n"
+                                  "to read and write its device file %1.\n"
+                                  "Install the module's udev rule (the klv57-pc package, or\n"
+                                  "sudo cp packaging/70-klv57.rules /etc/udev/rules.d/\n"
+                                  "&& sudo udevadm control --reload),\n"
+                                  "then unplug the module and plug it in again."))
+        .arg(problem.node);
+}
+
 // Each page is a form of its own, filling its tab.
 void hostPage(QWidget *tab, QWidget *page)
 {
@@ -64,6 +85,8 @@ MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString
     createPages();
 
     connect(&m_link, &DeviceLink::connectionStatusChanged, this, &MainWindow::showConnectionStatus);
+    connect(&m_link, &DeviceLink::accessProblemChanged, this, &MainWindow::showAccessProblem);
+    showAccessProblem();
     connect(&m_protocol, &DeviceProtocol::identified, this, &MainWindow::showConnectionText);
     connect(&m_protocol, &DeviceProtocol::statusMessage, ui->Label_Status, &QLabel::setText);
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
@@ -226,6 +249,7 @@ void MainWindow::applyChosenLanguage()
 {
     m_languageSwitch.setActiveLanguage(ui->siLangCombo1->currentIndex() + 1);
     m_chartPage->applyLanguage(); // the legend is drawn by the chart, out of the store's reach
+    showAccessProblem();
 }
 
 void MainWindow::showConnectionText(const QString &text)
@@ -238,4 +262,9 @@ void MainWindow::showConnectionStatus(const QString &text, bool active)
 {
     showConnectionText(text);
     setFieldColour(ui->ConnectionStatus, active ? Colours::Active : Colours::Inactive);
+}
+
+void MainWindow::showAccessProblem()
+{
+    ui->ConnectionStatus->setToolTip(accessProblemHint(m_link.accessProblem()));
 }

@@ -60,6 +60,7 @@ private:
     ProgramPreferences preferences() const;
     void showConnectionStatus(const QString &text, bool active);
     void showConnectionText(const QString &text);
+    void showAccessProblem();
 
     std::unique_ptr<Ui::MainWindow> ui;
     DeviceLink &m_link;

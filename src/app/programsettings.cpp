@@ -45,7 +45,8 @@ ProgramPreferences::ProgramPreferences()
 QString chooseSettingsFilePath(const QString &programDir, const QString &userConfigDir)
 {
     const QString beside = QDir(programDir).filePath(ProgramInfo::SettingsFileName);
-    if (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable())
+    const bool installed = QDir::cleanPath(programDir).startsWith(QLatin1String("/usr/"));
+    if (!installed && (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable()))
         return beside;
     return QDir(userConfigDir).filePath(ProgramInfo::SettingsFileName);
 }

@@ -74,7 +74,10 @@ inline constexpr std::array<PreferenceKey, 20> OptionsKeys{{
 
 // config.ini beside the executable when one is there or the directory is
 // writable (a portable install), else in the user's configuration
-// directory. Start-up, close and the recording page all use this one path.
+// directory. A program installed under /usr (a package, `make install`)
+// always uses the user's directory: root could write beside it, and the
+// file would be left in /usr/bin. Start-up, close and the recording page
+// all use this one path.
 QString settingsFilePath();
 QString chooseSettingsFilePath(const QString &programDir, const QString &userConfigDir);
 

@@ -83,25 +83,38 @@ void DeviceLink::onDeviceListChanged()
     if (m_list.empty()) {
         showNoConnection();
         setConnection(false, nullptr);
+        setAccessProblem({});
         return;
     }
     // Every matching entry in turn, no early exit: the last one wins.
+    HidOpenProblem problem;
     for (ListEntry &entry : m_list) {
         if (entry.text != ModuleProductString || !entry.device)
             continue;
         HidDevice *device = entry.device.get();
         if (device->hasReadWriteAccess()) {
+            problem = {};
             device->setReportHandler([this](HidDevice *, quint8 reportId, const QByteArray &payload) {
                 emit deviceReport(reportId, payload);
             });
             setConnection(true, device);
             showConnected();
         } else {
+            problem = device->openProblem();
             device->setReportHandler(nullptr);
             setConnection(false, device);
             showNoConnection();
         }
     }
+    setAccessProblem(problem);
+}
+
+void DeviceLink::setAccessProblem(const HidOpenProblem &problem)
+{
+    if (problem == m_accessProblem)
+        return;
+    m_accessProblem = problem;
+    emit accessProblemChanged(m_accessProblem);
 }
 
 bool DeviceLink::addListedDevice(const HidDeviceInfo &info, int index)

@@ -40,6 +40,9 @@ public:
     void releaseAll();
     // The device list: one display name per enumerated device.
     QStringList deviceList() const;
+    // Why the module that decided the state (the last one listed) could not
+    // be opened; none while connected or with no module present.
+    const HidOpenProblem &accessProblem() const { return m_accessProblem; }
 
     // Any thread; never blocks on the device.
     bool isConnected() const { return m_connected; }
@@ -54,6 +57,8 @@ public:
 signals:
     // ConnectionStatus text and colour (GUI thread).
     void connectionStatusChanged(const QString &text, bool active);
+    // After each search for the module, when accessProblem() changed (GUI thread).
+    void accessProblemChanged(const HidOpenProblem &problem);
     // After "connected" is shown: the protocol asks for the device information.
     void connectedShown();
     // After "no connection" or "disconnected" is shown: polling stops.
@@ -63,6 +68,7 @@ signals:
 
 private:
     void setConnection(bool connected, HidDevice *current);
+    void setAccessProblem(const HidOpenProblem &problem);
     // A read or write failed as gone: drop the device and list again.
     void deviceFailed(HidDevice *device);
     Q_INVOKABLE void handleWriteFailures();
@@ -80,6 +86,7 @@ private:
     QTimer m_goneRebuild;
     QElapsedTimer m_sinceGoneRebuild;
     HidDevice *m_currentDevice = nullptr; // GUI thread only
+    HidOpenProblem m_accessProblem;       // GUI thread only
 
     std::atomic<bool> m_connected{false};
     // What the poll thread needs of CurrentDevice; never held during a write.

@@ -10,7 +10,9 @@
 #include <hidapi.h>
 #include <libudev.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -138,4 +140,17 @@ std::unique_ptr<HidHandle> HidapiBackend::open(const QString &path)
     if (!device)
         return nullptr;
     return std::make_unique<HidapiHandle>(device, path);
+}
+
+HidOpenProblem HidapiBackend::openProblem(const QString &path)
+{
+    // On hidraw hidapi's path is the device node itself. hid_open_path does
+    // not keep errno, so the node is asked again.
+    if (!m_listedPaths.contains(path) || !path.startsWith(QLatin1String("/dev/")))
+        return {};
+    const bool denied = ::access(path.toLocal8Bit().constData(), R_OK | W_OK) != 0 &&
+                        (errno == EACCES || errno == EPERM);
+    if (!denied)
+        return {};
+    return {HidOpenProblem::Kind::NoPermission, path};
 }

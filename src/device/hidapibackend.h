@@ -19,6 +19,7 @@ public:
 
     std::vector<HidDeviceInfo> enumerate() override;
     std::unique_ptr<HidHandle> open(const QString &path) override;
+    HidOpenProblem openProblem(const QString &path) override;
 
 private:
     void startMonitor();

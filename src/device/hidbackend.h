@@ -33,6 +33,21 @@ struct HidReportLengths {
     bool tooLong = false;  // a report longer than MaxLength was declared
 };
 
+// Why a listed device did not open for reading and writing, as far as the
+// backend can tell. Only a missing permission is told apart: it is the one
+// the user can mend (a udev rule and a re-plug).
+struct HidOpenProblem {
+    enum class Kind { None, NoPermission };
+    Kind kind = Kind::None;
+    QString node; // the device file, e.g. /dev/hidraw3
+
+    bool operator==(const HidOpenProblem &other) const
+    {
+        return kind == other.kind && node == other.node;
+    }
+    bool operator!=(const HidOpenProblem &other) const { return !(*this == other); }
+};
+
 class HidHandle
 {
 public:
@@ -61,6 +76,12 @@ public:
     // Opens for reading and writing; nullptr when access is refused. Each
     // call gives a handle of its own.
     virtual std::unique_ptr<HidHandle> open(const QString &path) = 0;
+    // After open() gave nullptr for `path`: why, when the backend knows.
+    virtual HidOpenProblem openProblem(const QString &path)
+    {
+        Q_UNUSED(path);
+        return {};
+    }
 
 signals:
     // A HID device arrived or left (GUI thread). `removedPaths` names the

@@ -86,9 +86,12 @@ std::unique_ptr<HidDevice> HidController::checkOut(int index)
     // inside the HID library on one handle.
     std::unique_ptr<HidHandle> reader = m_backend->open(entry.info.path);
     std::unique_ptr<HidHandle> writer = reader ? m_backend->open(entry.info.path) : nullptr;
+    const HidOpenProblem problem =
+        reader && writer ? HidOpenProblem{} : m_backend->openProblem(entry.info.path);
     if (reader && reader->reportLengths().tooLong)
         reader.reset();
     auto device = std::make_unique<HidDevice>(entry.info, std::move(reader), std::move(writer));
+    device->setOpenProblem(problem);
     entry.checkedOut = device.get();
     return device;
 }

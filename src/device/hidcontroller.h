@@ -24,8 +24,9 @@ public:
 
     void enumerate(const EnumerateHandler &handler);
     // The device at `index`, opened for reading and writing when possible
-    // (not when it declares reports too long to be this module's); nullptr
-    // when the index is out of range or the device is checked out.
+    // (not when it declares reports too long to be this module's), else
+    // carrying the backend's reason; nullptr when the index is out of range
+    // or the device is checked out.
     std::unique_ptr<HidDevice> checkOut(int index);
     // Release: stops the read thread, closes the device, and drops its entry
     // when the device is no longer plugged in.

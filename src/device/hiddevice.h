@@ -56,6 +56,9 @@ public:
     static QString displayName(const HidDeviceInfo &info);
 
     bool hasReadWriteAccess() const { return m_readHandle != nullptr; }
+    // Without read/write access: why, when the backend could tell.
+    const HidOpenProblem &openProblem() const { return m_openProblem; }
+    void setOpenProblem(const HidOpenProblem &problem) { m_openProblem = problem; }
     int inputReportLength() const { return m_lengths.input; }
     int outputReportLength() const { return m_lengths.output; }
     // Null without read/write access.
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<HidHandle> m_readHandle; // read thread only, while it runs
     std::shared_ptr<HidWriteChannel> m_writeChannel;
     HidReportLengths m_lengths;
+    HidOpenProblem m_openProblem;
     bool m_pluggedIn = true;
     std::shared_ptr<ReportHandler> m_handler; // GUI thread only
     std::atomic<quint64> m_handlerGeneration{0}; // changed on the GUI thread

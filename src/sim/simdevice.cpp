@@ -26,7 +26,19 @@ bool SimDevice::isPluggedIn() const
 bool SimDevice::isOpenable() const
 {
     std::lock_guard lock(m_mutex);
-    return m_openable && !m_failing && !m_failingWrites;
+    return m_openable && !m_failing && !m_failingWrites && !m_permissionDenied;
+}
+
+void SimDevice::setPermissionDenied(bool denied)
+{
+    std::lock_guard lock(m_mutex);
+    m_permissionDenied = denied;
+}
+
+bool SimDevice::isPermissionDenied() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_permissionDenied;
 }
 
 int SimDevice::write(const std::uint8_t *data, std::size_t length)

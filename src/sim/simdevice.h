@@ -51,6 +51,10 @@ public:
     void setFailing(bool failing);
     // Tests: fail every write and open, while reads only time out.
     void setFailingWrites(bool failing);
+    // The device node is there, but this user may not open it (no udev
+    // rule): every open fails, and the backend names the node.
+    void setPermissionDenied(bool denied);
+    bool isPermissionDenied() const;
     int readCalls() const;
     // Every write waits this long before it is taken, as on a stalled USB
     // endpoint (HoldWrites: until changed); reads go on meanwhile.
@@ -73,6 +77,7 @@ private:
     bool m_pluggedIn = true;
     bool m_failing = false;
     bool m_failingWrites = false;
+    bool m_permissionDenied = false;
     int m_readCalls = 0;
     std::chrono::milliseconds m_writeStall{0};
     int m_stalledWrites = 0;

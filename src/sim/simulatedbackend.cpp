@@ -68,6 +68,14 @@ std::unique_ptr<HidHandle> SimulatedBackend::open(const QString &path)
     return std::make_unique<SimHandle>(found);
 }
 
+HidOpenProblem SimulatedBackend::openProblem(const QString &path)
+{
+    const std::shared_ptr<SimDevice> found = device(path);
+    if (!found || !found->isPermissionDenied())
+        return {};
+    return {HidOpenProblem::Kind::NoPermission, path};
+}
+
 std::shared_ptr<SimDevice> SimulatedBackend::device(const QString &path) const
 {
     for (const auto &device : m_devices)

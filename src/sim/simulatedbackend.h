@@ -26,6 +26,8 @@ public:
 
     std::vector<HidDeviceInfo> enumerate() override;
     std::unique_ptr<HidHandle> open(const QString &path) override;
+    // The node named is the device's path.
+    HidOpenProblem openProblem(const QString &path) override;
 
     // GUI thread. add() sets up what is present from the start; plug() and
     // unplug() change it while the program runs.
