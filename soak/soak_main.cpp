@@ -282,11 +282,14 @@ void Soak::run()
     m_clock.restart();
     m_windows->form1.show();
     m_windows->formBigDisplay.show();
-    m_pages->setCurrentIndex(1);
+    // Each page shown once before the memory base is taken; the chart last.
+    m_pages->setCurrentIndex(0);
+    QTimer::singleShot(1000, this, [this] { m_pages->setCurrentIndex(2); });
+    QTimer::singleShot(2000, this, [this] { m_pages->setCurrentIndex(1); });
 
     after(between(2000, 6000), &Soak::unplugModule);
     after(between(500, 3000), &Soak::churnOthers);
-    after(between(3000, 8000), &Soak::switchPage);
+    after(between(4000, 8000), &Soak::switchPage);
     after(between(45000, 90000), &Soak::toggleRecording);
     after(between(5000, 10000), &Soak::roundTripSettings);
     auto *memory = new QTimer(this);
