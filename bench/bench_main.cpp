@@ -38,8 +38,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 // CPU time of this thread: other builds share the machine's two cores, and
 // wall time then measures them too.

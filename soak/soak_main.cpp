@@ -51,8 +51,7 @@
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
-namespace
-{
+namespace {
 
 template <class... Ts> struct Overloaded : Ts... {
     using Ts::operator()...;
