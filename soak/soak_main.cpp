@@ -20,17 +20,14 @@
 #include "simulatedmodule.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <malloc.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
