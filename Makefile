@@ -29,6 +29,18 @@ test: build
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/klv57-bench
 
+# A long run against the simulated module under the thread sanitizer, in
+# build-thread; not part of `make test`. SOAK_SECONDS=60 for a short one.
+SOAK_SECONDS ?= 600
+SOAK_SEED ?= 57
+.PHONY: soak
+soak: deps
+	@cmake -S . -B build-thread -G Ninja -DKLV_SANITIZE=thread > /dev/null
+	@cmake --build build-thread -j $(JOBS) --target klv57-soak
+	@$(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
+	  build-thread/soak/klv57-soak --seconds $(SOAK_SECONDS) --seed $(SOAK_SEED); rc=$$?; \
+	  if [ $$rc -eq 66 ]; then echo "soak: the thread sanitizer reported (exit 66)"; fi; exit $$rc
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

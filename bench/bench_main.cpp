@@ -1,8 +1,14 @@
-// Costs of the hot paths, measured with a steady clock over many rounds.
+// Costs of the hot paths, measured with a steady clock over many rounds,
+// start-up to the first paint and the memory of an hour of chart, printed
+// as one table. Targets are the periods the work has to fit in: a poll
+// frame (12.5 ms at 80/s), the display tick (50 ms), a replot (40 ms).
+#include "application.h"
+#include "backendfactory.h"
 #include "chartpage.h"
 #include "chartplot.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
+#include "fonts.h"
 #include "livedisplaytick.h"
 #include "livevalues.h"
 #include "programsettings.h"
@@ -14,18 +20,23 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTabWidget>
+#include <QFile>
 #include <QLocale>
+#include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -38,7 +49,50 @@ double threadCpuMicroseconds()
     return double(t.tv_sec) * 1e6 + double(t.tv_nsec) / 1e3;
 }
 
-void report(const char *name, int rounds, const std::function<void()> &work)
+struct Row {
+    std::string name, value, unit, target;
+};
+std::vector<Row> rows; // printed together at the end
+
+std::string number(const char *format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+void row(std::string name, std::string value, std::string unit, std::string target = {})
+{
+    rows.push_back({std::move(name), std::move(value), std::move(unit), std::move(target)});
+}
+
+void printTable()
+{
+    std::vector<Row> all{{"name", "value", "unit", "target"}};
+    all.insert(all.end(), rows.begin(), rows.end());
+    size_t width[4] = {};
+    for (const Row &r : all) {
+        width[0] = std::max(width[0], r.name.size());
+        width[1] = std::max(width[1], r.value.size());
+        width[2] = std::max(width[2], r.unit.size());
+        width[3] = std::max(width[3], r.target.size());
+    }
+    for (size_t i = 0; i < all.size(); ++i) {
+        const Row &r = all[i];
+        std::printf("| %-*s | %*s | %-*s | %-*s |\n", int(width[0]), r.name.c_str(), int(width[1]),
+                    r.value.c_str(), int(width[2]), r.unit.c_str(), int(width[3]),
+                    r.target.c_str());
+        if (i == 0)
+            std::printf("|%s|%s:|%s|%s|\n", std::string(width[0] + 2, '-').c_str(),
+                        std::string(width[1] + 1, '-').c_str(),
+                        std::string(width[2] + 2, '-').c_str(),
+                        std::string(width[3] + 2, '-').c_str());
+    }
+}
+
+// Wall time per call and this thread's CPU time per call.
+void report(const char *name, int rounds, const std::function<void()> &work,
+            std::string target = {})
 {
     for (int i = 0; i < rounds / 10; ++i) // warm up
         work();
@@ -46,9 +100,11 @@ void report(const char *name, int rounds, const std::function<void()> &work)
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < rounds; ++i)
         work();
-    double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+    double us =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
     const double cpu = threadCpuMicroseconds() - cpuStart;
-    std::printf("%-40s %10.3f us per call (%.3f us CPU)\n", name, us / rounds, cpu / rounds);
+    row(name, number("%.3f", us / rounds) + " / " + number("%.3f", cpu / rounds),
+        "us per call, wall / CPU", std::move(target));
 }
 
 // Two frames whose every value differs, so each tick rewrites every text.
@@ -83,7 +139,7 @@ void benchDisplayTick()
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     protocol.setPollEnabled(false); // the bench feeds the frames itself
     if (!link.isConnected()) {
-        std::printf("display tick: the simulated module did not connect\n");
+        row("display tick: the simulated module did not connect", "-", "");
         return;
     }
 
@@ -98,17 +154,21 @@ void benchDisplayTick()
 
     const QByteArray frames[2] = {frame(0), frame(1)};
     int i = 0;
-    report("store one frame (handleDeviceReport)", 200000,
-           [&] { protocol.handleDeviceReport(1, frames[++i % 2]); });
+    report(
+        "store one frame (handleDeviceReport)", 200000,
+        [&] { protocol.handleDeviceReport(1, frames[++i % 2]); }, "< 12500 (a frame)");
     report("display tick, texts and bars", 20000, [&] {
         protocol.handleDeviceReport(1, frames[++i % 2]);
         tick->tick();
     });
-    report("display tick and paint (page + big)", 2000, [&] {
-        protocol.handleDeviceReport(1, frames[++i % 2]);
-        tick->tick();
-        QApplication::processEvents();
-    });
+    report(
+        "display tick and paint (page + big)", 2000,
+        [&] {
+            protocol.handleDeviceReport(1, frames[++i % 2]);
+            tick->tick();
+            QApplication::processEvents();
+        },
+        "< 50000 (a tick)");
     link.releaseAll();
 }
 
@@ -118,7 +178,7 @@ void benchRecordingAndSettings()
 {
     QTemporaryDir dir;
     if (!dir.isValid()) {
-        std::printf("recording: no temporary directory\n");
+        row("recording: no temporary directory", "-", "");
         return;
     }
     LiveValues v;
@@ -136,9 +196,10 @@ void benchRecordingAndSettings()
     RecordFile file;
     const QString recordPath = dir.filePath(QStringLiteral("pomiary.csv"));
     file.switchOn();
-    report("build and write one record line", 100000, [&] {
-        file.appendRecord(recordPath, all, v, QDateTime::currentDateTime(), 2);
-    });
+    report(
+        "build and write one record line", 100000,
+        [&] { file.appendRecord(recordPath, all, v, QDateTime::currentDateTime(), 2); },
+        "< 12500 (a frame)");
     file.switchOff();
 
     const QString settingsPath = dir.filePath(QStringLiteral("config.ini"));
@@ -157,6 +218,25 @@ size_t heapInUse()
     return info.uordblks + info.hblkhd;
 }
 
+// Frames whose values swing and carry noise, so every pixel column of an
+// hour spans a range: harder than a steady load.
+std::vector<QByteArray> chartFrames()
+{
+    constexpr int FrameCount = 997;
+    std::vector<QByteArray> frames;
+    for (int i = 0; i < FrameCount; ++i) {
+        LiveValues v;
+        const double t = i * 0.0125;
+        v.Input1 = float(500 + 120 * std::sin(t * 0.7) + (i * 37 % 11) - 5);
+        v.Input2 = float(300 + 80 * std::sin(t * 1.3) + (i * 53 % 7) - 3);
+        v.Input3 = float(-40 + 25 * std::cos(t * 0.4) + (i * 29 % 5));
+        v.Input4 = float(900 + 60 * std::sin(t * 2.1) + (i * 17 % 13) - 6);
+        v.Sum = v.Input1 + v.Input2 + v.Input3 + v.Input4;
+        frames.push_back(v.encode());
+    }
+    return frames;
+}
+
 // An hour at "80/sek." with all five lines shown: the page's sampling tick
 // as the timer's work runs it, the replot of the full window, and what the
 // kept points cost in memory. The values swing and carry noise, so every
@@ -172,22 +252,12 @@ void benchChart()
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     protocol.setPollEnabled(false);
     if (!link.isConnected()) {
-        std::printf("chart: the simulated module did not connect\n");
+        row("chart: the simulated module did not connect", "-", "");
         return;
     }
 
-    constexpr int FrameCount = 997;
-    std::vector<QByteArray> frames;
-    for (int i = 0; i < FrameCount; ++i) {
-        LiveValues v;
-        const double t = i * 0.0125;
-        v.Input1 = float(500 + 120 * std::sin(t * 0.7) + (i * 37 % 11) - 5);
-        v.Input2 = float(300 + 80 * std::sin(t * 1.3) + (i * 53 % 7) - 3);
-        v.Input3 = float(-40 + 25 * std::cos(t * 0.4) + (i * 29 % 5));
-        v.Input4 = float(900 + 60 * std::sin(t * 2.1) + (i * 17 % 13) - 6);
-        v.Sum = v.Input1 + v.Input2 + v.Input3 + v.Input4;
-        frames.push_back(v.encode());
-    }
+    const std::vector<QByteArray> frames = chartFrames();
+    const int FrameCount = int(frames.size());
 
     ChartPage page(link, protocol);
     page.sampleTimer().setEnabled(false); // the bench ticks itself
@@ -216,28 +286,201 @@ void benchChart()
         worst = std::max(worst, us);
     }
     const size_t heapAfter = heapInUse();
-    std::printf("%-40s %10.3f us per tick (wall; worst %.0f us, %d ticks)\n",
-                "chart tick, five points appended", total / Ticks, worst, Ticks);
+    row("chart tick, five points appended (mean of an hour)", number("%.3f", total / Ticks),
+        "us per tick, wall", "< 12500 (80/s)");
+    row("chart tick, worst of " + std::to_string(Ticks), number("%.0f", worst), "us, wall",
+        "< 12500 (80/s)");
 
     ChartPlot *chart = page.plot();
     const AxisRange window = chart->timeRange();
-    std::printf("%-40s %d x %d, %d points per line, window %.0f s\n", "chart replot at",
-                chart->width(), chart->height(), int(chart->sampleCount()),
-                window.upper - window.lower);
-    report("chart replot, an hour in a 1 h window", 20,
-           [&] { chart->replot(QCustomPlot::rpImmediateRefresh); });
+    const std::string replotName =
+        "chart replot, an hour in a 1 h window (" + std::to_string(chart->width()) + "x" +
+        std::to_string(chart->height()) + ", " + std::to_string(chart->sampleCount()) +
+        " points per line, " + number("%.0f", window.upper - window.lower) + " s)";
+    report(
+        replotName.c_str(), 20, [&] { chart->replot(QCustomPlot::rpImmediateRefresh); },
+        "< 40000 (a replot)");
 
     const double points = 5.0 * double(chart->sampleCount());
-    std::printf("%-40s %10.2f bytes per point allocated (%.2f heap growth per point)\n",
-                "chart memory", double(chart->samples().allocatedBytes()) / points,
-                double(heapAfter - heapBefore) / points);
+    row("chart memory allocated per point",
+        number("%.2f", double(chart->samples().allocatedBytes()) / points), "bytes");
+    row("chart heap growth per point", number("%.2f", double(heapAfter - heapBefore) / points),
+        "bytes");
     link.releaseAll();
+}
+
+qint64 monotonicNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t); // one clock for every process of the machine
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// "VmHWM" or "VmRSS" of this process, in bytes.
+qint64 statusBytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
+}
+
+double mib(qint64 bytes)
+{
+    return double(bytes) / (1024.0 * 1024.0);
+}
+
+// Child process: the program's start-up as its entry runs it with
+// --simulate and no config.ini, until the main window's first paint. Prints
+// the clock at main() and at that paint.
+int firstPaintChild(int argc, char *argv[])
+{
+    const qint64 atMain = monotonicNs();
+    qint64 atPaint = 0;
+    {
+        Application app(argc, argv);
+        Application::setQuitOnLastWindowClosed(false);
+        registerWindowsFonts();
+        QTemporaryDir dir;
+        std::unique_ptr<HidBackend> backend = makeHidBackend(true);
+        DeviceLink link(backend.get());
+        DeviceProtocol protocol(&link);
+        ProgramWindows windows(link, protocol, dir.filePath(QStringLiteral("config.ini")));
+
+        struct FirstPaint : QObject {
+            qint64 *at;
+            explicit FirstPaint(qint64 *when) : at(when) {}
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint && *at == 0) {
+                    *at = monotonicNs();
+                    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+                }
+                return false;
+            }
+        } watch(&atPaint);
+        windows.form1.installEventFilter(&watch);
+        windows.form1.show();
+        QTimer::singleShot(30000, qApp, &QCoreApplication::quit);
+        Application::exec();
+        protocol.setPollEnabled(false);
+        link.releaseAll();
+    }
+    std::printf("%lld %lld\n", atMain, atPaint);
+    return atPaint != 0 ? 0 : 1;
+}
+
+// Process start to the first paint, as a user starts the program: exec,
+// libraries, the application, fonts, the windows, the first listing of
+// the devices if it comes first. Five runs; the median.
+void benchStartUp()
+{
+    std::vector<double> total, beforeMain;
+    for (int run = 0; run < 5; ++run) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const qint64 start = monotonicNs();
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--first-paint")});
+        if (!child.waitForFinished(60000) || child.exitCode() != 0) {
+            row("start-up: the child process failed", "-", "");
+            return;
+        }
+        const QList<QByteArray> times = child.readAllStandardOutput().trimmed().split(' ');
+        const qint64 atMain = times.value(0).toLongLong(), atPaint = times.value(1).toLongLong();
+        total.push_back(double(atPaint - start) / 1e6);
+        beforeMain.push_back(double(atMain - start) / 1e6);
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    row("start-up: process start to the main window's first paint (median of 5)",
+        number("%.1f", median(total)), "ms");
+    row("  of which before main(): exec and loading the libraries",
+        number("%.1f", median(beforeMain)), "ms");
+}
+
+// Child process: the program's windows over the simulated module with the
+// chart page shown, then an hour of samples at 80/s with all five lines,
+// replotted as they come. Prints the peak resident memory before and after.
+int chartHourChild(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    Application::setQuitOnLastWindowClosed(false);
+    registerWindowsFonts();
+    std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
+    DeviceLink link(backend.get());
+    DeviceProtocol protocol(&link);
+    QTemporaryDir dir;
+    ProgramWindows windows(link, protocol, dir.filePath(QStringLiteral("config.ini")));
+    windows.form1.show();
+    windows.form1.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    QElapsedTimer waited;
+    waited.start();
+    while (!protocol.isPollEnabled() && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    protocol.setPollEnabled(false); // the frames come from here
+    auto *page = windows.form1.findChild<ChartPage *>();
+    page->sampleTimer().setEnabled(false);
+    ChartPreferences all;
+    all.Sampling = 0;
+    all.TimeSize = 6;
+    all.ChartSeries = {true, true, true, true, true};
+    page->applyPreferences(all);
+    page->startUp();
+    page->startSampling();
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    const qint64 startedPeak = statusBytes("VmHWM");
+
+    const std::vector<QByteArray> frames = chartFrames();
+    constexpr int Ticks = 288000;
+    for (int i = 0; i < Ticks; ++i) {
+        protocol.handleDeviceReport(1, frames[size_t(i) % frames.size()]);
+        page->sampleTick();
+        if (i % 800 == 0) // ten seconds of samples between looks at the events
+            QApplication::processEvents();
+    }
+    page->plot()->replot(QCustomPlot::rpImmediateRefresh);
+    QApplication::processEvents();
+    std::printf("%lld %lld %lld %lld\n", startedPeak, statusBytes("VmHWM"), statusBytes("VmRSS"),
+                qint64(page->plot()->sampleCount()));
+    link.releaseAll();
+    return 0;
+}
+
+void benchChartHourMemory()
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--chart-hour")});
+    if (!child.waitForFinished(600000) || child.exitCode() != 0) {
+        row("peak memory: the child process failed", "-", "");
+        return;
+    }
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    const qint64 started = figures.value(0).toLongLong(), peak = figures.value(1).toLongLong();
+    row("peak memory (VmHWM), program started, chart empty", number("%.1f", mib(started)), "MiB");
+    row("peak memory (VmHWM), program with an hour of chart at 80/s, 5 lines",
+        number("%.1f", mib(peak)), "MiB");
+    row("  of which the hour (" + figures.value(3).toStdString() + " samples)",
+        number("%.1f", mib(peak - started)), "MiB");
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // The start-up and memory figures come from fresh processes of this program.
+    if (argc > 1 && std::string(argv[1]) == "--first-paint")
+        return firstPaintChild(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "--chart-hour")
+        return chartHourChild(argc, argv);
+
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
 
@@ -247,11 +490,16 @@ int main(int argc, char *argv[])
     const QByteArray frame = sample.encode();
     volatile float sink = 0;
     report("decode one measurement frame", 200000, [&] { sink = LiveValues::decode(frame).Sum; });
-    report("grouped format of one value", 200000, [&] { sink = float(formatGrouped(1234.56, 2).size()); });
-    report("fixed format of one value", 200000, [&] { sink = float(formatFixed(-0.125, 4).size()); });
+    report("grouped format of one value", 200000,
+           [&] { sink = float(formatGrouped(1234.56, 2).size()); });
+    report("fixed format of one value", 200000,
+           [&] { sink = float(formatFixed(-0.125, 4).size()); });
     (void)sink;
     benchRecordingAndSettings();
     benchDisplayTick();
     benchChart();
+    benchStartUp();
+    benchChartHourMemory();
+    printTable();
     return 0;
 }
