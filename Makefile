@@ -34,3 +34,14 @@ format:
 
 clean:
 	rm -rf build build-address build-thread
+
+# Fuzz targets (clang, ASan, UBSan, libFuzzer; see fuzz/README.md) in their
+# own build directory: FUZZ_SECONDS per target, FUZZ_TARGETS to pick some.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+.PHONY: fuzz
+fuzz:
+	@bash scripts/install-fuzz-deps.sh
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKLV_FUZZ=ON > /dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz-targets
+	@bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
