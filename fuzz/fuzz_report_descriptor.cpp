@@ -33,7 +33,7 @@ Expected plainReading(const std::uint8_t *data, std::size_t size)
     while (i < size) {
         const std::uint8_t prefix = data[i];
         if (prefix == 0xFE) {
-            if (size - i < 3)
+            if (size - i < 3 || size - i - 3 < data[i + 1])
                 return {false};
             i += 3 + std::size_t(data[i + 1]);
             continue;
