@@ -45,7 +45,7 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-address build-thread
+	rm -rf build build-address build-thread build-fuzz
 
 # The program, its menu entry, icon, metainfo and udev rule under PREFIX,
 # through sudo when not root; the udev rule takes effect at once.
@@ -63,3 +63,14 @@ install: build
 package: build
 	@bash scripts/install-deps.sh package
 	cd $(BUILD) && cpack -G DEB
+
+# Fuzz targets (clang, ASan, UBSan, libFuzzer; see fuzz/README.md) in their
+# own build directory: FUZZ_SECONDS per target, FUZZ_TARGETS to pick some.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+.PHONY: fuzz
+fuzz:
+	@bash scripts/install-fuzz-deps.sh
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKLV_FUZZ=ON > /dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz-targets
+	@bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)

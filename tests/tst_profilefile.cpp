@@ -206,6 +206,9 @@ void TestProfileFile::roundTrip_data()
     QTest::newRow("backslashes") << "C:\\dane\\p.csv";
     QTest::newRow("equals and semicolon") << "a=b;c";
     QTest::newRow("polish path") << QString::fromUtf8("/home/łukasz/ścieżka/pomiary.csv");
+    // Reading trims these too; a file name may hold them.
+    QTest::newRow("leading form feed") << "\fpomiary.csv";
+    QTest::newRow("trailing vertical tab") << "pomiary.csv\v";
 }
 
 void TestProfileFile::roundTrip()

@@ -78,6 +78,11 @@ void TestRecords::deviceInfoTextLimits()
     DeviceInfoReport info = DeviceInfoReport::decode(payload);
     QCOMPARE(info.identification, QByteArray(60, 'x'));
     QCOMPARE(info.AnalogOutVariant, quint8(7));
+    // Encoding keeps a text that fills the field, and cuts a longer one there.
+    QCOMPARE(DeviceInfoReport::decode(info.encode()).identification, QByteArray(60, 'x'));
+    info.identification = QByteArray(61, 'y');
+    QCOMPARE(DeviceInfoReport::decode(info.encode()).identification, QByteArray(60, 'y'));
+    QCOMPARE(quint8(info.encode()[62]), quint8(7));
 }
 
 void TestRecords::identityTextInBothLanguages()

@@ -40,6 +40,12 @@ void TestReportDescriptor::lengths_data()
         << QByteArray::fromHex("0600ff0901a101" "8501" "7508" "a4" "7501" "b4" "9540" "8102" "c0")
         << 65 << 0 << true << false;
     QTest::newRow("truncated item") << QByteArray::fromHex("0600") << 0 << 0 << false << false;
+    QTest::newRow("long item skipped")
+        << QByteArray::fromHex("0600ff0901a101" "fe0201abcd" "7508" "9540" "8102" "c0") << 65 << 0
+        << false << false;
+    QTest::newRow("long item cut short")
+        << QByteArray::fromHex("0600ff0901a101" "7508" "9540" "8102" "fe0501abcd") << 0 << 0 << false
+        << false;
     QTest::newRow("empty") << QByteArray() << 0 << 0 << false << false;
     // Hostile sizes: refused, never a wrapped or negative length.
     QTest::newRow("count 0x7fffffff")

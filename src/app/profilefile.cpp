@@ -79,7 +79,8 @@ QByteArray quotedIfNeeded(const QString &value)
     QByteArray bytes = value.toUtf8();
     if (bytes.isEmpty())
         return bytes;
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    // Whatever trimmed() takes off on reading; line breaks never get here.
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
     auto quote = [](char c) { return c == '"' || c == '\''; };
     bool enclosed = bytes.size() >= 2 && quote(bytes.front()) && bytes.front() == bytes.back();
     if (blank(bytes.front()) || blank(bytes.back()) || enclosed)

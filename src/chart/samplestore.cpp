@@ -72,7 +72,7 @@ SampleStore::Span SampleStore::span(int line, qsizetype begin, qsizetype end) co
             high0 = a > high0 ? a : high0;
             low1 = b < low1 ? b : low1;
             high1 = b > high1 ? b : high1;
-            gap |= std::isnan(a) | std::isnan(b);
+            gap |= int(std::isnan(a)) | int(std::isnan(b)); // no branch in the hot loop
         }
         if (i < to) {
             const float a = ys[i];

@@ -31,6 +31,17 @@ QString normaliseSeparator(const QString &text, const QString &decimalPoint)
     return result;
 }
 
+// The locale's own signs and exponent, as formatFixed() writes them (sv_SE:
+// "−2,5×10^+29"), become the plain ones.
+QString plainSymbols(const QString &text, const QLocale &locale)
+{
+    QString result = text;
+    result.replace(locale.exponential(), QStringLiteral("e"));
+    result.replace(locale.negativeSign(), QStringLiteral("-"));
+    result.replace(locale.positiveSign(), QStringLiteral("+"));
+    return result;
+}
+
 // Blanks around, a sign, digits with at most one separator, an exponent.
 bool parseLocaleNumber(const QString &text, const QString &decimalPoint, double &value)
 {
@@ -63,7 +74,8 @@ FloatFieldCheck checkFloatText(const QString &text, int decimals, float min, flo
     result.text = text;
     const QString decimalPoint = locale.decimalPoint();
     double number = 0.0;
-    if (!parseLocaleNumber(normaliseSeparator(text, decimalPoint), decimalPoint, number))
+    if (!parseLocaleNumber(normaliseSeparator(plainSymbols(text, locale), decimalPoint), decimalPoint,
+                           number))
         return result;
     // A number beyond single precision cannot be held, so it is no number here.
     if (std::fabs(number) > double(std::numeric_limits<float>::max()))

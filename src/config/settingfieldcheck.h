@@ -19,7 +19,7 @@ struct IntFieldCheck {
 };
 
 // Accepts both '.' and ',' as the decimal separator, blanks around, a sign
-// and an exponent; no thousands separator. The value is rounded to single
+// and an exponent, also in the locale's own symbols; no thousands separator. The value is rounded to single
 // precision and, once converted, rewritten in the fixed format with
 // `decimals` places whether or not it is within [min, max].
 FloatFieldCheck checkFloatText(const QString &text, int decimals, float min, float max,

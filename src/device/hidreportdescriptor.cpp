@@ -29,8 +29,8 @@ HidReportLengths parseReportDescriptor(const QByteArray &descriptor)
     int i = 0;
     while (i < size) {
         quint8 prefix = bytes[i];
-        if (prefix == 0xFE) { // long item: skip its data
-            if (i + 2 >= size)
+        if (prefix == 0xFE) { // long item: skip its data, which must all be there
+            if (i + 2 >= size || i + 3 + bytes[i + 1] > size)
                 return {};
             i += 3 + bytes[i + 1];
             continue;

@@ -11,6 +11,7 @@
 namespace {
 const QLocale Polish(QLocale::Polish, QLocale::Poland);
 const QLocale English(QLocale::English, QLocale::UnitedStates);
+const QLocale Swedish(QLocale::Swedish, QLocale::Sweden); // − and ×10^
 constexpr float Max = 100000000.0f;
 } // namespace
 
@@ -91,6 +92,13 @@ void TestSettingFields::floatText_data()
     row("pl voltage reading", Polish, "8.95", 3, 1.0f, 15.0f, true, true, 8.95f, "8,950");
     row("voltage too low", Polish, "0,5", 3, 1.0f, 15.0f, true, false, 0.5f, "0,500");
     row("voltage too high", English, "16", 3, 1.0f, 15.0f, true, false, 16.0f, "16.000");
+    // The locale's own minus sign and exponent, as the settings pages show a
+    // value the module reported.
+    const QString minus = QString(QChar(0x2212));
+    row("sv minus sign", Swedish, minus + "5,00", 2, -Max, Max, true, true, -5.0f, minus + "5,00");
+    row("sv exponent", Swedish, minus + "2,5" + QChar(0xD7) + "10^+9", 1, -1e10f, Max, true, true,
+        -2.5e9f, minus + "2,5000000" + QChar(0xD7) + "10^+09");
+    row("sv hyphen still a sign", Swedish, "-5", 1, -Max, Max, true, true, -5.0f, minus + "5,0");
 }
 
 void TestSettingFields::floatText()

@@ -25,7 +25,8 @@ QByteArray DeviceInfoReport::encode() const
 {
     QByteArray payload = longPayload(Code::DeviceInfo);
     PutU8(payload, 1, quint8(qint8(std::lround(version * 100.0f))));
-    QByteArray text = identification.left(IdentificationEnd - IdentificationOffset - 1);
+    // The text may fill its field: decoding ends it at offset 61 without a zero.
+    QByteArray text = identification.left(IdentificationEnd - IdentificationOffset);
     payload.replace(IdentificationOffset, text.size(), text);
     PutU8(payload, AnalogOutVariantOffset, AnalogOutVariant);
     return payload;
