@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the program need,
 # only those that are missing, through sudo when not root. With the argument
-# "package", also what `make package` needs.
+# "package", also what `make package` needs; with "fuzz", what `make fuzz` needs.
 set -euo pipefail
 
 packages=(
@@ -11,9 +11,10 @@ packages=(
   xvfb xauth
   fonts-wine fonts-crosextra-carlito fonts-liberation fonts-dejavu-core
 )
-if [ "${1:-}" = package ]; then
-  packages+=(dpkg-dev file) # dpkg-shlibdeps, and file to find the programs it reads
-fi
+case "${1:-}" in
+  package) packages+=(dpkg-dev file) ;; # dpkg-shlibdeps, and file to find the programs it reads
+  fuzz) packages+=(clang libclang-rt-14-dev) ;; # clang and its libFuzzer runtime
+esac
 
 missing=()
 for p in "${packages[@]}"; do

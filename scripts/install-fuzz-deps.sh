@@ -4,22 +4,7 @@
 # through sudo when not root.
 set -euo pipefail
 
-bash "$(dirname "$0")/install-deps.sh"
-
-packages=(clang libclang-rt-14-dev)
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "$0")/install-deps.sh" fuzz
 
 # clang may be there without the runtime of the clang it runs: check the pair.
 probe=$(mktemp -d)
