@@ -11,6 +11,7 @@
 #include "fonts.h"
 #include "livedisplaytick.h"
 #include "livevalues.h"
+#include "processmemory.h"
 #include "programsettings.h"
 #include "programwindows.h"
 #include "recordfile.h"
@@ -316,18 +317,6 @@ qint64 monotonicNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-// "VmHWM" or "VmRSS" of this process, in bytes.
-qint64 statusBytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return 0;
-}
 
 double mib(qint64 bytes)
 {
@@ -435,7 +424,7 @@ int chartHourChild(int argc, char *argv[])
     page->startSampling();
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-    const qint64 startedPeak = statusBytes("VmHWM");
+    const qint64 startedPeak = qint64(statusBytes("VmHWM"));
 
     const std::vector<QByteArray> frames = chartFrames();
     constexpr int Ticks = 288000;
@@ -447,7 +436,7 @@ int chartHourChild(int argc, char *argv[])
     }
     page->plot()->replot(QCustomPlot::rpImmediateRefresh);
     QApplication::processEvents();
-    std::printf("%lld %lld %lld %lld\n", startedPeak, statusBytes("VmHWM"), statusBytes("VmRSS"),
+    std::printf("%lld %lld %lld %lld\n", startedPeak, qint64(statusBytes("VmHWM")), qint64(statusBytes("VmRSS")),
                 qint64(page->plot()->sampleCount()));
     link.releaseAll();
     return 0;

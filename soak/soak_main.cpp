@@ -13,6 +13,7 @@
 #include "deviceprotocol.h"
 #include "dialogs.h"
 #include "fonts.h"
+#include "processmemory.h"
 #include "programsettings.h"
 #include "programwindows.h"
 #include "recordline.h"
@@ -67,19 +68,6 @@ size_t heapInUse()
 #endif
 }
 
-// "VmRSS" or "VmHWM" of this process, in bytes.
-size_t statusBytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(prefix))
-            return size_t(line.mid(prefix.size()).trimmed().split(' ').value(0).toULongLong()) *
-                   1024;
-    return 0;
-}
 
 double mib(double bytes)
 {
