@@ -10,15 +10,16 @@
 #include "messagetable.h"
 #include "protocolcodes.h"
 #include "settingfield.h"
+#include "settingrules.h"
 #include "statusfield.h"
 #include "valueformat.h"
 
 namespace {
 
-constexpr float ValueLimit = 100000000.0f;
-constexpr int AddressCount = 247;
-constexpr int ParityCount = 3;
-constexpr int ModeCount = 3;
+using SettingRules::ValueLimit;
+constexpr int AddressCount = SettingRules::ModbusAddresses;
+constexpr int ParityCount = SettingRules::Parities;
+constexpr int ModeCount = SettingRules::AnalogModes;
 
 struct ModeLabels {
     const char *minId;
@@ -120,6 +121,12 @@ void IoSettingsPage::applyReport(const OtherSettings &settings)
     refreshOutput1();
     refreshOutput2();
     applyAnalogMode();
+}
+
+void IoSettingsPage::showLoaded(const OtherSettings &settings)
+{
+    applyReport(settings);
+    collect(); // paints every field in the colour of its check
 }
 
 std::optional<OtherSettings> IoSettingsPage::collect()

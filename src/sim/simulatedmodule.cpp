@@ -13,6 +13,9 @@ namespace {
 constexpr float BaseN[4] = {250.0f, 180.0f, 320.0f, 140.0f};
 constexpr float SwingN[4] = {40.0f, 25.0f, 60.0f, 20.0f};
 constexpr double PeriodS[4] = {7.0, 11.0, 5.0, 13.0};
+// The cells' true rated outputs, mV/V: near the factory 2.0 but not on it,
+// so that a calibration with a known load has something to find.
+constexpr float TrueRatedOutput[4] = {2.0125f, 1.9870f, 2.0040f, 1.9935f};
 
 // Newtons to the unit index of the settings: N, kN, g, kg, pounds.
 constexpr float PerNewton[5] = {1.0f, 0.001f, 101.97162f, 0.10197162f, 0.22480894f};
@@ -84,6 +87,18 @@ void SimulatedModule::setFixedFrame(std::optional<LiveValues> frame)
 {
     std::lock_guard lock(m_mutex);
     m_fixedFrame = frame;
+}
+
+float SimulatedModule::trueRatedOutput(int input)
+{
+    return input >= 1 && input <= 4 ? TrueRatedOutput[input - 1] : 0.0f;
+}
+
+void SimulatedModule::setLoad(int input, std::optional<float> newtons)
+{
+    std::lock_guard lock(m_mutex);
+    if (input >= 1 && input <= 4)
+        m_steadyLoadN[input - 1] = newtons;
 }
 
 TensSettings SimulatedModule::sensorSettings() const
@@ -214,9 +229,19 @@ void SimulatedModule::handleOutputReport(const QByteArray &report)
 
 float SimulatedModule::rawLoadN(int input, double seconds)
 {
+    if (m_steadyLoadN[input])
+        return *m_steadyLoadN[input];
     std::uniform_real_distribution<float> noise(-0.4f, 0.4f);
     const double phase = 2.0 * M_PI * seconds / PeriodS[input];
     return BaseN[input] + SwingN[input] * float(std::sin(phase)) + noise(m_noise);
+}
+
+float SimulatedModule::reading(int input, float loadN) const
+{
+    // The bridge signal over the rated output set: a rated output set too
+    // low reads high.
+    const float set = m_sensor.sensors[input].ratedOutputMvPerV;
+    return set > 0.0f ? loadN * TrueRatedOutput[input] / set : 0.0f;
 }
 
 float SimulatedModule::inUnit(float newtons) const
@@ -236,7 +261,7 @@ LiveValues SimulatedModule::measure()
     const int active = std::min<int>(m_sensor.activeInputsIndex, 3) + 1;
     for (int k = 0; k < 4; ++k) {
         m_lastRawN[k] = rawLoadN(k, seconds);
-        float loadN = m_lastRawN[k] - m_zeroOffsetN[k];
+        float loadN = reading(k, m_lastRawN[k] - m_zeroOffsetN[k]);
         if (m_sensor.sensors[k].reversed())
             loadN = -loadN;
         inputs[k] = inUnit(loadN);

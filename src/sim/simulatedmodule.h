@@ -24,12 +24,18 @@ public:
 
     static TensSettings factorySensorSettings();
     static OtherSettings factoryIoSettings();
+    // The rated output a cell (input 1..4) really has, mV/V: a reading is
+    // the load times this over the rated output set.
+    static float trueRatedOutput(int input);
 
     // Test knobs; any thread.
     void setSilent(bool silent);                  // answer nothing at all
     void setAnalogOutVariant(quint8 variant);
     void setIdentification(const QByteArray &text);
     void setFixedFrame(std::optional<LiveValues> frame); // frames carry exactly this
+    // A steady load on one cell (input 1..4), without swing or noise; none
+    // gives the moving load back.
+    void setLoad(int input, std::optional<float> newtons);
     TensSettings sensorSettings() const;
     OtherSettings ioSettings() const;
 
@@ -41,6 +47,7 @@ private:
     void acknowledge(quint8 code) { answer(QByteArray(1, char(code))); }
     LiveValues measure();                   // lock held
     float rawLoadN(int input, double seconds);
+    float reading(int input, float loadN) const; // by the rated output set
     float inUnit(float newtons) const;
     float analogOutput(const LiveValues &values) const;
     bool outputOn(const OutputRule &rule, const LiveValues &values) const;
@@ -51,6 +58,7 @@ private:
     QByteArray m_identification;
     bool m_silent = false;
     std::optional<LiveValues> m_fixedFrame;
+    std::optional<float> m_steadyLoadN[4];
 
     float m_zeroOffsetN[4] = {0, 0, 0, 0};
     float m_tare = 0.0f;

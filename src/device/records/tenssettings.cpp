@@ -44,3 +44,14 @@ QByteArray TensSettings::encode(quint8 code) const
     PutLE32(payload, SumOffset, sumOffset);
     return payload;
 }
+
+TensSettings TensSettings::asWritten() const
+{
+    TensSettings s = *this;
+    for (SensorBlock &block : s.sensors) {
+        block.reserved = 0;
+        block.sign = block.reversed() ? -1 : 1;
+    }
+    s.speed = speed != 0 ? 1 : 0;
+    return s;
+}

@@ -39,6 +39,10 @@ struct TensSettings {
 
     static TensSettings decode(const QByteArray &payload);
     QByteArray encode(quint8 code) const; // 63 bytes
+
+    // What a write carries for these settings as reported: reserved words
+    // zero, the speed 1 or 0 and the sign factors +1 or -1.
+    TensSettings asWritten() const;
 };
 
 Q_DECLARE_METATYPE(TensSettings)
