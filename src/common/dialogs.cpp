@@ -24,6 +24,13 @@ QString saveFileName(QWidget *parent, const QString &filter, QString *selectedFi
     return QFileDialog::getSaveFileName(parent, QString(), QString(), filter, selectedFilter);
 }
 
+QString openFileName(QWidget *parent, const QString &filter, QString *selectedFilter)
+{
+    if (fileResponder)
+        return fileResponder(filter, selectedFilter);
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter, selectedFilter);
+}
+
 void setMessageResponder(MessageResponder responder)
 {
     messageResponder = std::move(responder);

@@ -30,6 +30,9 @@ QMessageBox::StandardButton show(QWidget *parent, const Message &message);
 // user chose goes to `selectedFilter` when given.
 QString saveFileName(QWidget *parent, const QString &filter, QString *selectedFilter = nullptr);
 
+// As saveFileName, for a file to open.
+QString openFileName(QWidget *parent, const QString &filter, QString *selectedFilter = nullptr);
+
 // Tests: answer instead of showing; pass nullptr to show real dialogs again.
 void setMessageResponder(MessageResponder responder);
 void setFileResponder(FileResponder responder);

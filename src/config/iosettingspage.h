@@ -31,6 +31,10 @@ public:
 
     // The controls only, as a report sets them (without the refreshes).
     void load(const OtherSettings &settings);
+    // Settings from a file, shown as if typed: the controls, the enabling of
+    // the output rows, the mode labels and the checks' colours.
+    void showLoaded(const OtherSettings &settings);
+
     // Checks every number field (painting the bad ones); nothing when one
     // failed. The parity is carried for the command layout (offset 40).
     std::optional<OtherSettings> collect();
