@@ -15,7 +15,10 @@
 #include "messagetable.h"
 #include "programsettings.h"
 #include "recordingpage.h"
+#include "reportedsettings.h"
+#include "sensorcalibrationwindow.h"
 #include "sensorsettingspage.h"
+#include "settingsfilebar.h"
 #include "colours.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
@@ -111,6 +114,12 @@ void MainWindow::createPages()
     hostPage(ui->TabSheet6, m_sensorSettingsPage);
     m_ioSettingsPage = new IoSettingsPage(m_protocol, m_displayState);
     hostPage(ui->TabSheet7, m_ioSettingsPage);
+    // Beside the tabs, so that both pages keep their layout.
+    m_reportedSettings = new ReportedSettings(m_protocol, this);
+    m_settingsFileBar = new SettingsFileBar(*m_reportedSettings, *m_sensorSettingsPage, *m_ioSettingsPage,
+                                            m_displayState);
+    ui->PageControl2->setCornerWidget(m_settingsFileBar, Qt::TopRightCorner);
+    connect(m_settingsFileBar, &SettingsFileBar::statusMessage, ui->Label_Status, &QLabel::setText);
     m_chartPage = new ChartPage(m_link, m_protocol);
     hostPage(ui->TabSheet2, m_chartPage);
     m_recordingPage = new RecordingPage(m_link, m_protocol, m_displayState);
@@ -131,8 +140,11 @@ void MainWindow::createPages()
 }
 
 void MainWindow::setWindows(AboutDialog *about, AnalogCalibrationDialog *analogCalibration,
-                            BigDisplayWindow *bigDisplay)
+                            BigDisplayWindow *bigDisplay, SensorCalibrationWindow *sensorCalibration)
 {
+    connect(&m_displayTick, &LiveDisplayTick::shown, sensorCalibration, &SensorCalibrationWindow::showLive);
+    connect(m_sensorSettingsPage, &SensorSettingsPage::sensorCalibrationRequested, sensorCalibration,
+            &SensorCalibrationWindow::showOrRaise);
     m_aboutDialog = about;
     connect(&m_displayTick, &LiveDisplayTick::shown, bigDisplay, &BigDisplayWindow::showLive);
     connect(m_measurementsPage, &MeasurementsPage::bigWindowRequested, bigDisplay,

@@ -21,7 +21,10 @@ class ChartPage;
 class IoSettingsPage;
 class RecordingPage;
 class MeasurementsPage;
+class ReportedSettings;
+class SensorCalibrationWindow;
 class SensorSettingsPage;
+class SettingsFileBar;
 struct ProgramPreferences;
 
 // The main window (Form1): the connection panel, the four main pages and
@@ -38,7 +41,12 @@ public:
 
     // The windows created after this one; the program entry hands them over.
     void setWindows(AboutDialog *about, AnalogCalibrationDialog *analogCalibration,
-                    BigDisplayWindow *bigDisplay);
+                    BigDisplayWindow *bigDisplay, SensorCalibrationWindow *sensorCalibration);
+
+    // What the sensor calibration window works with.
+    SensorSettingsPage &sensorSettingsPage() { return *m_sensorSettingsPage; }
+    const ReportedSettings &reportedSettings() const { return *m_reportedSettings; }
+    const DisplayState &displayState() const { return m_displayState; }
 
     QString settingsFilePath() const { return m_settingsFilePath; }
 
@@ -73,6 +81,8 @@ private:
     IoSettingsPage *m_ioSettingsPage = nullptr;
     ChartPage *m_chartPage = nullptr;
     RecordingPage *m_recordingPage = nullptr;
+    ReportedSettings *m_reportedSettings = nullptr;
+    SettingsFileBar *m_settingsFileBar = nullptr;
     const QString m_settingsFilePath;
     LanguageSwitch m_languageSwitch;
 };

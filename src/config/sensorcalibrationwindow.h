@@ -1,22 +1,54 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 #include <memory>
 
 namespace Ui {
 class SensorCalibrationWindow;
 }
+class DeviceLink;
+class DeviceProtocol;
+class ReportedSettings;
+class SensorSettingsPage;
+struct DisplayState;
+struct LiveDisplay;
 
-// The sensor calibration information window (FormCalib): one line of text.
-// Created at start-up; no control opens it.
-class SensorCalibrationWindow : public QWidget
+// The sensor calibration window (FormCalib), opened by Btn_TensCalibrate:
+// choose a sensor, zero it unloaded, load it with a known load, and write
+// the rated output that makes the reading equal the load. The write goes
+// through the sensor page, as Save sends it. Modal, never blocking; its
+// texts follow the language active when it opens. GUI thread only.
+class SensorCalibrationWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit SensorCalibrationWindow(QWidget *parent = nullptr);
+    SensorCalibrationWindow(const DeviceLink &link, const DeviceProtocol &protocol,
+                            const ReportedSettings &reported, SensorSettingsPage &page,
+                            const DisplayState &state, QWidget *parent = nullptr);
     ~SensorCalibrationWindow() override;
 
+    void showOrRaise();
+    // The live value and the proposal, from the display tick.
+    void showLive(const LiveDisplay &display);
+
+    // Handlers of the window's buttons.
+    void zeroSensor();
+    void writeRatedOutput();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    int input() const; // 1..4
+    void retranslate();
+    void refreshProposal();
+    void refuse(const QString &text);
+
     std::unique_ptr<Ui::SensorCalibrationWindow> ui;
+    const DeviceLink &m_link;
+    const DeviceProtocol &m_protocol;
+    const ReportedSettings &m_reported;
+    SensorSettingsPage &m_page;
+    const DisplayState &m_state;
 };

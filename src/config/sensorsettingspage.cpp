@@ -10,23 +10,16 @@
 #include "messagetable.h"
 #include "protocolcodes.h"
 #include "settingfield.h"
+#include "settingrules.h"
 #include "valueformat.h"
 
 #include <QMouseEvent>
 
 namespace {
 
-constexpr float MinCapacityN = 1.0f;
-constexpr float MaxCapacityN = 100000000.0f;
-constexpr int RatedOutputDecimals = 4;
-constexpr float MinRatedOutput = 0.1f;
-constexpr float MaxRatedOutput = 100000000.0f;
-constexpr float SumOffsetLimit = 100000000.0f;
-constexpr int FilterLevels = 100;
-constexpr int UnitCount = 5;
-constexpr int ActiveInputChoices = 4;
+using namespace SettingRules;
 
-const char *const UnitSuffixes[UnitCount] = {" N", " kN", " g", " kg", " F"};
+const char *const UnitSuffixes[Units] = {" N", " kN", " g", " kg", " F"};
 const char *const SumFormulaIds[ActiveInputChoices] = {Msg::IDS_84, Msg::IDS_85, Msg::IDS_86, Msg::IDS_87};
 
 // Measuring frequency per channel by active inputs: fast, slow.
@@ -93,7 +86,7 @@ void SensorSettingsPage::load(const TensSettings &settings)
     const bool fast = settings.speed != 0;
     ui->Rb_SpeedHI->setChecked(fast);
     ui->Rb_SpeedLO->setChecked(!fast);
-    if (settings.unitIndex < UnitCount)
+    if (settings.unitIndex < Units)
         ui->Cb_Units->setCurrentIndex(settings.unitIndex);
     if (settings.activeInputsIndex < ActiveInputChoices)
         ui->Cb_SelTens->setCurrentIndex(settings.activeInputsIndex);
@@ -137,11 +130,35 @@ std::optional<TensSettings> SensorSettingsPage::collect() const
     settings.speed = ui->Rb_SpeedHI->isChecked() ? 1 : 0;
     settings.unitIndex = quint8(ui->Cb_Units->currentIndex());
     settings.activeInputsIndex = quint8(ui->Cb_SelTens->currentIndex());
-    valid &= CheckFloatEdit(ui->Edit_SumOffset, decimalPlaces(), -SumOffsetLimit, SumOffsetLimit,
+    valid &= CheckFloatEdit(ui->Edit_SumOffset, decimalPlaces(), -ValueLimit, ValueLimit,
                             settings.sumOffset);
     if (!valid)
         return std::nullopt;
     return settings;
+}
+
+void SensorSettingsPage::showLoaded(const TensSettings &settings)
+{
+    load(settings);
+    applyActiveInputs();
+    collect(); // paints every field in the colour of its check
+}
+
+bool SensorSettingsPage::writeRatedOutput(const TensSettings &reported, int input, float ratedOutput)
+{
+    if (input < 1 || input > 4)
+        return false;
+    load(reported);
+    QLineEdit *field = m_sensors[input - 1].sensitivity;
+    field->setText(formatFixed(ratedOutput, RatedOutputDecimals));
+    // Only this field is taken from the page: the others go out exactly as
+    // reported, whatever the chosen decimal places would round them to.
+    TensSettings written = reported.asWritten();
+    if (!CheckFloatEdit(field, RatedOutputDecimals, MinRatedOutput, MaxRatedOutput,
+                        written.sensors[input - 1].ratedOutputMvPerV))
+        return false;
+    m_protocol.sendLongCommand(written.encode(Code::WriteSensorSettings));
+    return true;
 }
 
 void SensorSettingsPage::saveSensorSettings()
@@ -188,7 +205,7 @@ void SensorSettingsPage::tareSum()
 
 void SensorSettingsPage::showSensorCalibration()
 {
-    // The module offers no sensor calibration; the button stays hidden.
+    emit sensorCalibrationRequested();
 }
 
 void SensorSettingsPage::applyActiveInputs()
@@ -242,7 +259,7 @@ bool SensorSettingsPage::eventFilter(QObject *watched, QEvent *event)
 void SensorSettingsPage::refreshUnitSuffix()
 {
     const int index = ui->Cb_Units->currentIndex();
-    if (index >= 0 && index < UnitCount)
+    if (index >= 0 && index < Units)
         m_state.UnitSuffix = QString::fromLatin1(UnitSuffixes[index]);
 }
 

@@ -39,6 +39,16 @@ public:
     // Checks every field (painting the bad ones); nothing when one failed.
     std::optional<TensSettings> collect() const;
 
+    // Settings from a file, shown as if typed: the fields, the enabling by
+    // active inputs and the checks' colours; the module's state for the live
+    // display stays as reported.
+    void showLoaded(const TensSettings &settings);
+    // Writes the module's `reported` settings with one rated output (input
+    // 1..4) changed: the page shows them, the field's check runs on the new
+    // value, and the write goes out as Save sends it. False, with the field
+    // painted, when the check refuses: nothing is written.
+    bool writeRatedOutput(const TensSettings &reported, int input, float ratedOutput);
+
     // Start-up: "0" to "99" in Cb_FiltLevel, the first one selected.
     void fillFilterLevels();
 
@@ -59,10 +69,13 @@ public:
     void zeroInput(int input); // Btn_Tens1Zero..Btn_Tens4Zero, input 1..4
     void zeroAllInputs();
     void tareSum();
-    void showSensorCalibration();
+    void showSensorCalibration(); // Btn_TensCalibrate
     void applyActiveInputs();
     void refreshFrequency(); // both speed buttons: the frequency label
     void explainInactiveSensor(int input); // GroupBox_Tens2..4, input 2..4
+
+signals:
+    void sensorCalibrationRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
