@@ -69,6 +69,8 @@ SensorCalibrationWindow::SensorCalibrationWindow(const DeviceLink &link, const D
     });
     connect(ui->Edit_KnownLoad, &QLineEdit::textChanged, this, &SensorCalibrationWindow::refreshProposal);
     connect(&protocol, &DeviceProtocol::sensorSettingsReceived, this, &SensorCalibrationWindow::refreshProposal);
+    connect(&protocol, &DeviceProtocol::sensorSettingsWritten, this, &SensorCalibrationWindow::onWriteAcknowledged);
+    connect(&link, &DeviceLink::connectionLostShown, this, &SensorCalibrationWindow::onConnectionLost);
 }
 
 SensorCalibrationWindow::~SensorCalibrationWindow() = default;
@@ -185,8 +187,8 @@ void SensorCalibrationWindow::writeRatedOutput()
         return;
     }
     const QString question =
-        own("Zapisać w module stałą czujnika %1: %2 mV/V zamiast %3 mV/V?",
-            "Write the rated output %2 mV/V for sensor %1 to the module, in place of %3 mV/V?")
+        own("Zapisać w module nową stałą czujnika %1?\n%3 mV/V  →  %2 mV/V",
+            "Write a new rated output for sensor %1 to the module?\n%3 mV/V  →  %2 mV/V")
             .arg(k)
             .arg(formatFixed(proposal.ratedOutput, SettingRules::RatedOutputDecimals),
                  formatFixed(now, SettingRules::RatedOutputDecimals));
@@ -197,8 +199,29 @@ void SensorCalibrationWindow::writeRatedOutput()
         refuse(proposalProblemText(Problem::OutOfRange));
         return;
     }
-    ui->Label_CalibStatus->setText(own("Zapisano. Moduł odczyta nową stałą; wartość aktualna powinna teraz "
-                                       "równać się znanemu obciążeniu.",
-                                       "Written. The module reads back the new rated output; the actual "
-                                       "value should now equal the known load."));
+    m_writePending = true;
+    ui->Label_CalibStatus->setText(own("Wysłano do modułu; czekam na potwierdzenie.",
+                                       "Sent to the module; waiting for its acknowledgement."));
+}
+
+void SensorCalibrationWindow::onWriteAcknowledged()
+{
+    if (!m_writePending)
+        return;
+    m_writePending = false;
+    ui->Label_CalibStatus->setText(own("Moduł zapisał nową stałą. Wartość aktualna powinna teraz równać się "
+                                       "znanemu obciążeniu.",
+                                       "The module stored the new rated output. The actual value should now "
+                                       "equal the known load."));
+}
+
+void SensorCalibrationWindow::onConnectionLost()
+{
+    if (!m_writePending)
+        return;
+    m_writePending = false;
+    ui->Label_CalibStatus->setText(own("Moduł odłączył się przed potwierdzeniem zapisu. Po ponownym podłączeniu "
+                                       "sprawdź stałą czujnika.",
+                                       "The module went away before acknowledging the write. Check the rated "
+                                       "output once it is back."));
 }

@@ -44,6 +44,8 @@ private:
     void retranslate();
     void refreshProposal();
     void refuse(const QString &text);
+    void onWriteAcknowledged();
+    void onConnectionLost();
 
     std::unique_ptr<Ui::SensorCalibrationWindow> ui;
     const DeviceLink &m_link;
@@ -51,4 +53,5 @@ private:
     const ReportedSettings &m_reported;
     SensorSettingsPage &m_page;
     const DisplayState &m_state;
+    bool m_writePending = false; // sent, not yet acknowledged
 };

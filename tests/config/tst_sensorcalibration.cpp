@@ -20,6 +20,7 @@ private slots:
     void proposal_data();
     void proposal();
     void liveValueEqualsTheKnownLoadAfterTheWrite();
+    void moduleVanishingBeforeTheAcknowledgementIsTold();
     void refusalsWriteNothing_data();
     void refusalsWriteNothing();
 };
@@ -122,11 +123,34 @@ void TestSensorCalibration::liveValueEqualsTheKnownLoadAfterTheWrite()
     expected.sensors[1].ratedOutputMvPerV = 1.987f;
     QCOMPARE(rig.module->sensorSettings().encode(2), expected.encode(2));
     QCOMPARE(rig.sent(Code::WriteSensorSettings).size(), 1);
+    QTRY_VERIFY(rig.control<QLabel>("Label_CalibStatus")->text().startsWith("Moduł zapisał"));
 
     // Read back into the page; the live value is the load within the shown resolution.
     QTRY_COMPARE(rig.find<QLineEdit>(rig.sensor.get(), "Edit_TSens2")->text(), QString("1,9870"));
     QTRY_COMPARE(rig.control<QLabel>("Label_CalibRatedNow")->text(), QString("1,9870"));
     QVERIFY(rig.readingSettles(2, 500.0f, 0.005f));
+}
+
+// A stalled write leaves the window usable and says it waits; unplugging
+// then says nothing was confirmed.
+void TestSensorCalibration::moduleVanishingBeforeTheAcknowledgementIsTold()
+{
+    SetActiveLanguage(2);
+    CalibrationRig rig;
+    QVERIFY(rig.waitForStartUp());
+    rig.module->setLoad(1, 300.0f);
+    QVERIFY(rig.readingSettles(1, 300.0f * SimulatedModule::trueRatedOutput(1) / 2.0f));
+    rig.window.showOrRaise();
+    rig.control<QLineEdit>("Edit_KnownLoad")->setText("300");
+    rig.module->setWriteStall(SimDevice::HoldWrites);
+    QTest::mouseClick(rig.control<QPushButton>("Btn_CalibApply"), Qt::LeftButton);
+    auto *status = rig.control<QLabel>("Label_CalibStatus");
+    QVERIFY(status->text().startsWith("Sent to the module"));
+    QTRY_VERIFY(rig.module->stalledWrites() > 0);
+
+    rig.sim.backend.unplug(rig.module->info().path);
+    QTRY_VERIFY(status->text().startsWith("The module went away"));
+    rig.module->setWriteStall(std::chrono::milliseconds(0));
 }
 
 void TestSensorCalibration::refusalsWriteNothing_data()
