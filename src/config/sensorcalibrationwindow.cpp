@@ -204,24 +204,26 @@ void SensorCalibrationWindow::writeRatedOutput()
                                        "Sent to the module; waiting for its acknowledgement."));
 }
 
-void SensorCalibrationWindow::onWriteAcknowledged()
+void SensorCalibrationWindow::endPendingWrite(const QString &status)
 {
     if (!m_writePending)
         return;
     m_writePending = false;
-    ui->Label_CalibStatus->setText(own("Moduł zapisał nową stałą. Wartość aktualna powinna teraz równać się "
-                                       "znanemu obciążeniu.",
-                                       "The module stored the new rated output. The actual value should now "
-                                       "equal the known load."));
+    ui->Label_CalibStatus->setText(status);
+}
+
+void SensorCalibrationWindow::onWriteAcknowledged()
+{
+    endPendingWrite(own("Moduł zapisał nową stałą. Wartość aktualna powinna teraz równać się "
+                        "znanemu obciążeniu.",
+                        "The module stored the new rated output. The actual value should now "
+                        "equal the known load."));
 }
 
 void SensorCalibrationWindow::onConnectionLost()
 {
-    if (!m_writePending)
-        return;
-    m_writePending = false;
-    ui->Label_CalibStatus->setText(own("Moduł odłączył się przed potwierdzeniem zapisu. Po ponownym podłączeniu "
-                                       "sprawdź stałą czujnika.",
-                                       "The module went away before acknowledging the write. Check the rated "
-                                       "output once it is back."));
+    endPendingWrite(own("Moduł odłączył się przed potwierdzeniem zapisu. Po ponownym podłączeniu "
+                        "sprawdź stałą czujnika.",
+                        "The module went away before acknowledging the write. Check the rated "
+                        "output once it is back."));
 }

@@ -44,6 +44,7 @@ private:
     void retranslate();
     void refreshProposal();
     void refuse(const QString &text);
+    void endPendingWrite(const QString &status);
     void onWriteAcknowledged();
     void onConnectionLost();
 
