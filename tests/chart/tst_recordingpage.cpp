@@ -44,6 +44,7 @@ private slots:
     void unwritableFileSwitchesRecordingOff();
     void chosenFileName_data();
     void chosenFileName();
+    void rateItemsAreTheRecordersOwn();
 
 private:
     template <typename T = QWidget> T *control(const char *name)
@@ -197,6 +198,19 @@ void TestRecordingPage::chosenFileName()
     QCOMPARE(kept.count(), chosen.isEmpty() ? 0 : 1);
     if (!chosen.isEmpty())
         QCOMPARE(kept.first().first().toString(), shown);
+}
+
+// `--record` and its help name the rates by these texts.
+void TestRecordingPage::rateItemsAreTheRecordersOwn()
+{
+    auto *rates = control<QComboBox>("ComboBox_AcquistionTime");
+    QStringList expected;
+    for (const char *item : RecordRateItems)
+        expected << QString::fromUtf8(item);
+    QStringList shown;
+    for (int i = 0; i < rates->count(); ++i)
+        shown << rates->itemText(i);
+    QCOMPARE(shown, expected);
 }
 
 QTEST_MAIN(TestRecordingPage)
