@@ -1,5 +1,6 @@
 #pragma once
 
+#include "displaystate.h"
 #include "recordfile.h"
 #include "recordline.h"
 
@@ -13,7 +14,7 @@ struct RecordingChoices {
     QString path; // taken when the file opens, at the first record after a switch-on
     RecordColumns columns{};
     int rateItem = 0; // ComboBox_AcquistionTime's item
-    int decimals = 1; // Cb_Decp's item index
+    int decimals = DefaultDecimalPlaces; // Cb_Decp's item index
 };
 
 // One recording as the recording page and `--record` both run it: a
