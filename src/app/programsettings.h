@@ -88,7 +88,7 @@ QString chooseSettingsFilePath(const QString &programDir, const QString &userCon
 // is written back as -1.
 ProgramPreferences readPreferences(const QString &path);
 
-// The recording page's part of the preferences; `--record` starts from it too.
+// The recording page's own preferences; `--record` starts from them too.
 RecordingPreferences recordingPreferences(const ProgramPreferences &preferences);
 
 // Writes keys 1, 2 and 4 to 20 in order, creating the directory if needed.

@@ -34,8 +34,8 @@ std::optional<int> parseRate(const QString &text)
 std::optional<RecordColumns> parseColumns(const QString &text, QString *error)
 {
     RecordColumns columns{};
-    for (const QString &part : text.split(QLatin1Char(','))) {
-        const QString name = part.trimmed().toLower();
+    for (const QString &given : text.split(QLatin1Char(','))) {
+        const QString name = given.trimmed().toLower();
         std::size_t c = 0;
         while (c < RecordColumnOptionNames.size() &&
                name != QLatin1String(RecordColumnOptionNames[c]))
@@ -43,7 +43,7 @@ std::optional<RecordColumns> parseColumns(const QString &text, QString *error)
         if (c == RecordColumnOptionNames.size()) {
             *error = name.isEmpty()
                          ? QStringLiteral("--columns: an empty column name in \"%1\"").arg(text)
-                         : QStringLiteral("--columns: no column \"%1\"").arg(part.trimmed());
+                         : QStringLiteral("--columns: no column \"%1\"").arg(given.trimmed());
             return std::nullopt;
         }
         columns[c] = true;
