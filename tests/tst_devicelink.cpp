@@ -42,6 +42,9 @@ void TestDeviceLink::displayNames()
 {
     QCOMPARE(HidDevice::displayName({"p", 0x1234, 0x00AB, ""}), QString("Device VID=1234 PID=00AB"));
     QCOMPARE(HidDevice::displayName({"p", 0x1234, 0x00AB, "KLV57"}), QString("KLV57"));
+    QVERIFY(DeviceLink::isModule({"p", 0x1234, 0x00AB, "KLV57"}));
+    QVERIFY(!DeviceLink::isModule({"p", 0x1234, 0x00AB, "KLV57 "}));
+    QVERIFY(!DeviceLink::isModule({"p", 0x1234, 0x00AB, ""}));
 }
 
 void TestDeviceLink::stateAfterFirstSearch_data()

@@ -3,6 +3,7 @@
 // down in reverse order.
 #include "application.h"
 #include "backendfactory.h"
+#include "commandline.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
 #include "fonts.h"
@@ -11,56 +12,15 @@
 #include "programwindows.h"
 #include "terminationsignals.h"
 
-#include <QCommandLineParser>
-
-#include <cstdio>
-
 #include <exception>
-
-namespace {
-
-struct CommandLine {
-    QCommandLineParser parser;
-    QCommandLineOption simulate{QStringLiteral("simulate"),
-                                QStringLiteral("Run against a simulated module instead of USB devices.")};
-    QCommandLineOption stall{QStringLiteral("simulate-write-stall"),
-                             QStringLiteral("With --simulate: every write to the module takes <ms> "
-                                            "milliseconds, as on a stalled USB endpoint."),
-                             QStringLiteral("ms"), QStringLiteral("0")};
-
-    CommandLine()
-    {
-        parser.setApplicationDescription(
-            QStringLiteral("Configures and reads out the KLV57 measuring module."));
-        parser.addHelpOption();
-        parser.addVersionOption();
-        parser.addOption(simulate);
-        parser.addOption(stall);
-    }
-};
-
-// --help and --version are answered before any GUI object exists, so they
-// work without a display. Other options wait for the application, which
-// takes Qt's own (-platform, -style) out of the arguments first.
-void answerHelpAndVersion(int argc, char *argv[])
-{
-    QCoreApplication core(argc, argv);
-    QCoreApplication::setApplicationName(ProgramInfo::ProductName);
-    QCoreApplication::setApplicationVersion(ProgramInfo::VersionText);
-    CommandLine commandLine;
-    commandLine.parser.parse(QCoreApplication::arguments());
-    if (commandLine.parser.isSet(QStringLiteral("help")))
-        commandLine.parser.showHelp();
-    if (commandLine.parser.isSet(QStringLiteral("version")))
-        commandLine.parser.showVersion();
-}
-
-} // namespace
+#include <optional>
 
 int main(int argc, char *argv[])
 {
-    // 1. The application and its command line.
-    answerHelpAndVersion(argc, argv);
+    // 1. The application and its command line. --help, --version, --list
+    //    and --record end before any GUI object exists.
+    if (const std::optional<int> status = runWithoutWindow(argc, argv))
+        return *status;
     Application app(argc, argv);
     Application::setApplicationName(ProgramInfo::ProductName);
     Application::setApplicationVersion(ProgramInfo::VersionText);
@@ -70,17 +30,14 @@ int main(int argc, char *argv[])
 
     CommandLine commandLine;
     commandLine.parser.process(app);
-    bool stallValid = false;
-    const int stallMs = commandLine.parser.value(commandLine.stall).toInt(&stallValid);
-    if (!stallValid || stallMs < 0) {
-        std::fprintf(stderr, "klv57-pc: --simulate-write-stall takes a whole number of milliseconds\n");
+    const std::optional<int> stallMs = commandLine.writeStallMs();
+    if (!stallMs)
         return 1;
-    }
 
     try {
         // 2. The device link. Its controller posts the first device change,
         //    handled once the event loop runs, after every window exists.
-        std::unique_ptr<HidBackend> backend = makeHidBackend(commandLine.parser.isSet(commandLine.simulate), stallMs);
+        std::unique_ptr<HidBackend> backend = makeHidBackend(commandLine.parser.isSet(commandLine.simulate), *stallMs);
         DeviceLink link(backend.get());
         DeviceProtocol protocol(&link);
 

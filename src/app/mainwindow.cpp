@@ -176,13 +176,7 @@ void MainWindow::startUp()
 // In the order of the settings file's keys; each page applies its own.
 void MainWindow::applyPreferences(const ProgramPreferences &p)
 {
-    RecordingPreferences recording;
-    recording.Checkbox_DataAcquistion = p.Checkbox_DataAcquistion;
-    recording.DataAcquistionSpeed = p.DataAcquistionSpeed;
-    recording.FileName = p.FileName;
-    recording.columns = {p.SaveDate, p.SaveTime, p.SaveDataCnt, p.SaveDataSummary,
-                         p.SaveDataSens1, p.SaveDataSens2, p.SaveDataSens3, p.SaveDataSens4};
-    m_recordingPage->applyPreferences(recording);
+    m_recordingPage->applyPreferences(recordingPreferences(p));
 
     ChartPreferences chart;
     chart.ChartSeries = {p.ChartSeries1, p.ChartSeries2, p.ChartSeries3, p.ChartSeries4, p.ChartSeries5};

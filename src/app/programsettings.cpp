@@ -83,6 +83,17 @@ ProgramPreferences readPreferences(const QString &path)
     return preferences;
 }
 
+RecordingPreferences recordingPreferences(const ProgramPreferences &p)
+{
+    RecordingPreferences recording;
+    recording.Checkbox_DataAcquistion = p.Checkbox_DataAcquistion;
+    recording.DataAcquistionSpeed = p.DataAcquistionSpeed;
+    recording.FileName = p.FileName;
+    recording.columns = {p.SaveDate, p.SaveTime, p.SaveDataCnt, p.SaveDataSummary,
+                         p.SaveDataSens1, p.SaveDataSens2, p.SaveDataSens3, p.SaveDataSens4};
+    return recording;
+}
+
 bool writePreferencesAtClose(const QString &path, const ProgramPreferences &preferences,
                              QString *failedKey)
 {

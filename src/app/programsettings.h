@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordingpreferences.h"
+
 #include <QString>
 
 #include <array>
@@ -85,6 +87,9 @@ QString chooseSettingsFilePath(const QString &programDir, const QString &userCon
 // default; an index outside its list reads as -1, so it selects nothing and
 // is written back as -1.
 ProgramPreferences readPreferences(const QString &path);
+
+// The recording page's own preferences; `--record` starts from them too.
+RecordingPreferences recordingPreferences(const ProgramPreferences &preferences);
 
 // Writes keys 1, 2 and 4 to 20 in order, creating the directory if needed.
 // Stops at the first key that cannot be written: the keys before it stay

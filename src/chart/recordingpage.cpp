@@ -10,11 +10,8 @@
 #include "messagetable.h"
 #include "statusfield.h"
 
-#include <QDateTime>
-
 namespace {
 constexpr int StatusFontPx = 12;
-constexpr int FlushIntervalMs = 1000;
 } // namespace
 
 RecordingPage::RecordingPage(const DeviceLink &link, const DeviceProtocol &protocol,
@@ -34,12 +31,7 @@ RecordingPage::RecordingPage(const DeviceLink &link, const DeviceProtocol &proto
     connect(ui->Checkbox_Acquistion, &QCheckBox::clicked, this, &RecordingPage::switchRecording);
     connect(ui->Button_SaveFilePath, &QPushButton::clicked, this, &RecordingPage::chooseFile);
     connect(&m_protocol, &DeviceProtocol::frameStored, this, &RecordingPage::recordingStep);
-
-    m_flushTimer.setInterval(FlushIntervalMs);
-    connect(&m_flushTimer, &QTimer::timeout, this, [this] {
-        if (!m_file.flush())
-            failed();
-    });
+    connect(&m_session, &RecordingSession::failed, this, &RecordingPage::showFailure);
 }
 
 RecordingPage::~RecordingPage() = default; // the file closes with its lines on disk
@@ -78,16 +70,10 @@ RecordColumns RecordingPage::columns() const
 
 void RecordingPage::recordingStep()
 {
-    const bool on = ui->Checkbox_Acquistion->isChecked();
-    if (on) {
-        m_step.setRateItem(ui->ComboBox_AcquistionTime->currentIndex());
-        if (m_step.frameArrived() &&
-            !m_file.appendRecord(ui->Edit_FileName->text(), columns(), m_protocol.liveValues(),
-                                 QDateTime::currentDateTime(), m_state.decimalPlaces))
-            failed();
-    } else {
-        m_step.reset();
-    }
+    if (m_session.isOn())
+        m_session.frameStored({ui->Edit_FileName->text(), columns(),
+                               ui->ComboBox_AcquistionTime->currentIndex(), m_state.decimalPlaces},
+                              m_protocol.liveValues());
     const bool active = ui->Checkbox_Acquistion->isChecked() && m_link.isConnected();
     setStatusField(ui->AcquisitionStatus, active, GetTextOrDefault(Msg::IDS_111),
                    GetTextOrDefault(Msg::IDS_112));
@@ -98,26 +84,21 @@ void RecordingPage::switchRecording()
 {
     const bool on = ui->Checkbox_Acquistion->isChecked();
     ui->Button_SaveFilePath->setEnabled(!on);
-    if (on) {
-        m_file.switchOn();
-        m_flushTimer.start();
-        return;
-    }
-    m_flushTimer.stop();
-    if (!m_file.switchOff())
-        failed();
+    if (on)
+        m_session.switchOn();
+    else
+        m_session.switchOff();
 }
 
-void RecordingPage::failed()
+void RecordingPage::showFailure(const QString &errorString)
 {
     // One warning, and recording is off: nothing pretends to record.
-    m_flushTimer.stop();
     ui->Checkbox_Acquistion->setChecked(false);
     ui->Button_SaveFilePath->setEnabled(true);
     Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
                          ownText(QStringLiteral("Nie można zapisać pomiarów do pliku %1\nRejestracja została wyłączona."),
                                  QStringLiteral("The measurements cannot be written to %1\nAcquisition is switched off."))
-                             .arg(m_file.errorString()),
+                             .arg(errorString),
                          QMessageBox::Ok});
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "recordfile.h"
 #include "recordingpreferences.h"
+#include "recordingsession.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -19,8 +18,9 @@ struct DisplayState;
 
 // The recording page (TabSheet3): every stored measurement frame runs one
 // recording step, which appends a record to the file at the chosen rate.
-// The record-line rules live in recordline, the file in RecordFile; this
-// class holds the switch, the choices and the status fields. GUI thread only.
+// The recording itself is a RecordingSession, the one `--record` runs too;
+// this class holds the switch, the choices and the status fields. GUI
+// thread only.
 class RecordingPage : public QWidget
 {
     Q_OBJECT
@@ -46,14 +46,12 @@ signals:
 
 private:
     RecordColumns columns() const;
-    void failed(); // the file could not be opened or written
+    void showFailure(const QString &errorString); // the file could not be opened or written
 
     std::unique_ptr<Ui::RecordingPage> ui;
     const DeviceLink &m_link;
     const DeviceProtocol &m_protocol;
     const DisplayState &m_state;
     std::array<QCheckBox *, RecordColumnCount> m_columnBoxes{};
-    RecordingStep m_step;
-    RecordFile m_file;
-    QTimer m_flushTimer; // lines reach the disk within a second without frames too
+    RecordingSession m_session;
 };

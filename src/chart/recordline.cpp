@@ -70,10 +70,14 @@ QString BuildRecordLine(const RecordColumns &columns, const LiveValues &values, 
     return line + RecordLineEnd;
 }
 
+int RecordingStep::listedRateItem(int rateItem)
+{
+    return rateItem >= 0 && rateItem < int(RecordRateThresholds.size()) ? rateItem : 0;
+}
+
 void RecordingStep::setRateItem(int rateItem)
 {
-    const bool inList = rateItem >= 0 && rateItem < int(RecordRateThresholds.size());
-    m_threshold = RecordRateThresholds[inList ? std::size_t(rateItem) : 0];
+    m_threshold = RecordRateThresholds[std::size_t(listedRateItem(rateItem))];
 }
 
 bool RecordingStep::frameArrived()

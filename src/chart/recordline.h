@@ -38,6 +38,9 @@ QString BuildRecordLine(const RecordColumns &columns, const LiveValues &values, 
 
 // ComboBox_AcquistionTime: the count of frames a record waits for, by item.
 inline constexpr std::array<quint32, 5> RecordRateThresholds{0, 8, 80, 480, 4800};
+// The items' texts, the same in every language.
+inline constexpr std::array<const char *, RecordRateThresholds.size()> RecordRateItems{
+    "~ 80 / s.", "~ 10 / s.", "~ 1 / s.", "~ 10 / min.", "~ 1 / min"};
 
 // Counts measurement frames while recording is on (RecordFrameCount): a
 // record is due every frame, or every 8th, 80th, 480th or 4800th frame. A
@@ -47,6 +50,9 @@ class RecordingStep
 {
 public:
     explicit RecordingStep(int rateItem = 0) { setRateItem(rateItem); }
+
+    // The item a rate item counts as.
+    static int listedRateItem(int rateItem);
 
     // The rate may change at any frame; the count goes on.
     void setRateItem(int rateItem);

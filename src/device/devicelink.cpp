@@ -74,6 +74,11 @@ void DeviceLink::handleWriteFailures()
     }
 }
 
+bool DeviceLink::isModule(const HidDeviceInfo &info)
+{
+    return HidDevice::displayName(info) == ModuleProductString;
+}
+
 void DeviceLink::onDeviceListChanged()
 {
     releaseAll();
@@ -89,7 +94,7 @@ void DeviceLink::onDeviceListChanged()
     // Every matching entry in turn, no early exit: the last one wins.
     HidOpenProblem problem;
     for (ListEntry &entry : m_list) {
-        if (entry.text != ModuleProductString || !entry.device)
+        if (!entry.module || !entry.device)
             continue;
         HidDevice *device = entry.device.get();
         if (device->hasReadWriteAccess()) {
@@ -119,7 +124,7 @@ void DeviceLink::setAccessProblem(const HidOpenProblem &problem)
 
 bool DeviceLink::addListedDevice(const HidDeviceInfo &info, int index)
 {
-    m_list.push_back({HidDevice::displayName(info), m_controller.checkOut(index)});
+    m_list.push_back({HidDevice::displayName(info), isModule(info), m_controller.checkOut(index)});
     if (HidDevice *device = m_list.back().device.get())
         connect(device, &HidDevice::readFailed, this, [this, device] { deviceFailed(device); });
     showDisconnected();

@@ -26,6 +26,8 @@ class DeviceLink : public QObject
     Q_OBJECT
 public:
     static inline const QString ModuleProductString = QStringLiteral("KLV57");
+    // The one rule that tells the module from other HID devices.
+    static bool isModule(const HidDeviceInfo &info);
 
     explicit DeviceLink(HidBackend *backend, QObject *parent = nullptr);
     ~DeviceLink() override;
@@ -75,6 +77,7 @@ private:
 
     struct ListEntry {
         QString text;
+        bool module = false;
         std::unique_ptr<HidDevice> device; // null when the check-out failed
     };
 

@@ -7,6 +7,12 @@
 // program's stored default.
 constexpr int DefaultDecimalPlaces = 1;
 
+// Cb_Decp's item index as decimal places: no selection counts as the default.
+constexpr int decimalPlacesOf(int itemIndex)
+{
+    return itemIndex >= 0 ? itemIndex : DefaultDecimalPlaces;
+}
+
 // The value chosen by the radio buttons of the Measurements page: the one
 // shown large and the one that "Tara" tares.
 enum class DisplayChoice { None, Sum, Input1, Input2, Input3, Input4 };

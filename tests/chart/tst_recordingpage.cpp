@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "displaystate.h"
 #include "findcontrol.h"
+#include "recordedfile.h"
 #include "recordingpage.h"
 #include "simrig.h"
 #include "textlines.h"
@@ -18,19 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-// The "No." column of each record line, -1 for a header line.
-QList<int> numbers(const QStringList &recorded)
-{
-    QList<int> found;
-    for (const QString &line : recorded)
-        found << (line.startsWith(QLatin1String("Date;")) ? -1 : line.section(';', 2, 2).toInt());
-    return found;
-}
-
-} // namespace
-
 class TestRecordingPage : public QObject
 {
     Q_OBJECT
@@ -44,6 +32,7 @@ private slots:
     void unwritableFileSwitchesRecordingOff();
     void chosenFileName_data();
     void chosenFileName();
+    void rateItemsAreTheRecordersOwn();
 
 private:
     template <typename T = QWidget> T *control(const char *name)
@@ -118,7 +107,7 @@ void TestRecordingPage::recordsAfterAHeaderOnEverySwitchOn()
 
     const QStringList recorded = textLines(m_file);
     QCOMPARE(recorded.value(before), QStringLiteral("Date;Time;No.;Sum;Canal 1;"));
-    const QList<int> found = numbers(recorded);
+    const QList<int> found = recordNumbers(recorded);
     for (int i = 1; i < found.size(); ++i)
         if (i != before)
             QCOMPARE(found[i], i < before ? i - 1 : i - before - 1);
@@ -143,7 +132,7 @@ void TestRecordingPage::storedSwitchRunsItsHandler()
     m_page->applyPreferences(preferences);
     QVERIFY(!control<QPushButton>("Button_SaveFilePath")->isEnabled());
     QTRY_VERIFY(textLines(m_file).size() > 2);
-    QCOMPARE(numbers(textLines(m_file)).mid(0, 3), (QList<int>{-1, 0, 1}));
+    QCOMPARE(recordNumbers(textLines(m_file)).mid(0, 3), (QList<int>{-1, 0, 1}));
     QCOMPARE(m_page->preferences().DataAcquistionSpeed, 1);
 }
 
@@ -197,6 +186,19 @@ void TestRecordingPage::chosenFileName()
     QCOMPARE(kept.count(), chosen.isEmpty() ? 0 : 1);
     if (!chosen.isEmpty())
         QCOMPARE(kept.first().first().toString(), shown);
+}
+
+// `--record` and its help name the rates by these texts.
+void TestRecordingPage::rateItemsAreTheRecordersOwn()
+{
+    auto *rates = control<QComboBox>("ComboBox_AcquistionTime");
+    QStringList expected;
+    for (const char *item : RecordRateItems)
+        expected << QString::fromUtf8(item);
+    QStringList shown;
+    for (int i = 0; i < rates->count(); ++i)
+        shown << rates->itemText(i);
+    QCOMPARE(shown, expected);
 }
 
 QTEST_MAIN(TestRecordingPage)

@@ -5,8 +5,9 @@
 class QSocketNotifier;
 
 // SIGTERM, SIGINT and SIGHUP (shutdown, logout, Ctrl+C in a terminal)
-// arrive here as a signal on the GUI thread, so the program can close as a
-// close request does instead of ending at once. The handler itself only
+// arrive here as a signal on the thread of the event loop, so the program
+// can close as a close request does (or a recording end with its file
+// closed) instead of ending at once. The handler itself only
 // writes a byte to a socket pair, the one thing a signal handler may do.
 class TerminationSignals : public QObject
 {

@@ -1,0 +1,79 @@
+#include "commandline.h"
+
+#include "backendfactory.h"
+#include "displaystate.h"
+#include "programinfo.h"
+#include "programsettings.h"
+#include "recordingsession.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+// What the recording page would record, from the settings file.
+RecordingChoices storedRecording(const QString &settingsPath)
+{
+    const ProgramPreferences preferences = readPreferences(settingsPath);
+    const RecordingPreferences recording = recordingPreferences(preferences);
+    return {recording.FileName, recording.columns, recording.DataAcquistionSpeed,
+            decimalPlacesOf(preferences.DecimalPoint)};
+}
+
+} // namespace
+
+CommandLine::CommandLine()
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Configures and reads out the KLV57 measuring module.\n\n") +
+        HeadlessOptions::exitStatusHelp());
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(simulate);
+    parser.addOption(stall);
+    headless.addTo(parser);
+}
+
+std::optional<int> CommandLine::writeStallMs() const
+{
+    bool valid = false;
+    const int ms = parser.value(stall).toInt(&valid);
+    if (valid && ms >= 0)
+        return ms;
+    std::fprintf(stderr, "klv57-pc: --simulate-write-stall takes a whole number of milliseconds\n");
+    return std::nullopt;
+}
+
+std::optional<int> runWithoutWindow(int argc, char *argv[])
+{
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(ProgramInfo::ProductName);
+    QCoreApplication::setApplicationVersion(ProgramInfo::VersionText);
+    CommandLine commandLine;
+    // Qt's own options (-platform, -style) are no error yet: the window's
+    // application takes them out first.
+    const bool parsed = commandLine.parser.parse(QCoreApplication::arguments());
+    if (commandLine.parser.isSet(QStringLiteral("help")))
+        commandLine.parser.showHelp();
+    if (commandLine.parser.isSet(QStringLiteral("version")))
+        commandLine.parser.showVersion();
+    if (!commandLine.headless.anySet(commandLine.parser))
+        return std::nullopt;
+
+    if (!parsed || !commandLine.parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "klv57-pc: %s\n",
+                     qUtf8Printable(parsed
+                                        ? QStringLiteral("unexpected argument: %1")
+                                              .arg(commandLine.parser.positionalArguments().first())
+                                        : commandLine.parser.errorText()));
+        return InvalidCommandLine;
+    }
+    const std::optional<int> stallMs = commandLine.writeStallMs();
+    if (!stallMs)
+        return InvalidCommandLine;
+    std::unique_ptr<HidBackend> backend =
+        makeHidBackend(commandLine.parser.isSet(commandLine.simulate), *stallMs);
+    return runHeadlessMode(commandLine.parser, commandLine.headless, *backend,
+                           storedRecording(settingsFilePath()));
+}

@@ -1,0 +1,60 @@
+#include "headlessrecorder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The file's open problem, before any frame: a wrong directory is told at
+// once, not at the first record, which may be a minute away. A file that was
+// not there is not left behind, as the page leaves none before a record.
+QString appendProblem(const QString &path)
+{
+    const bool existed = QFileInfo::exists(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    file.close();
+    if (!existed)
+        file.remove();
+    return {};
+}
+
+} // namespace
+
+HeadlessRecorder::HeadlessRecorder(HidBackend &backend, const RecordingChoices &choices,
+                                   QObject *parent)
+    : QObject(parent), m_choices(choices), m_link(&backend), m_protocol(&m_link)
+{
+    connect(&m_protocol, &DeviceProtocol::frameStored, this,
+            [this] { m_session.frameStored(m_choices, m_protocol.liveValues()); });
+    connect(&m_session, &RecordingSession::failed, this, &HeadlessRecorder::onFailed);
+}
+
+HeadlessRecorder::~HeadlessRecorder()
+{
+    m_protocol.setPollEnabled(false);
+    m_link.releaseAll();
+}
+
+bool HeadlessRecorder::start()
+{
+    m_error = appendProblem(m_choices.path);
+    if (!m_error.isEmpty())
+        return false;
+    m_session.switchOn();
+    return true;
+}
+
+bool HeadlessRecorder::finish()
+{
+    m_session.switchOff();
+    return m_error.isEmpty();
+}
+
+void HeadlessRecorder::onFailed(const QString &errorString)
+{
+    m_error = errorString;
+    emit failed(errorString);
+}
