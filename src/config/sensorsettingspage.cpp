@@ -280,8 +280,7 @@ void SensorSettingsPage::fillFilterLevels()
 
 int SensorSettingsPage::decimalPlaces() const
 {
-    const int index = ui->Cb_Decp->currentIndex();
-    return index >= 0 ? index : DefaultDecimalPlaces;
+    return decimalPlacesOf(ui->Cb_Decp->currentIndex());
 }
 
 void SensorSettingsPage::setDecimalPlaces(int index)
