@@ -1,5 +1,6 @@
 #include "recordline.h"
 
+#include "filefilters.h"
 #include "valueformat.h"
 
 #include <cmath>
@@ -91,10 +92,5 @@ bool RecordingStep::frameArrived()
 
 QString recordFileNameFor(const QString &chosenName, const QString &chosenFilter)
 {
-    for (const char *extension : {".csv", ".txt"}) {
-        if (chosenName.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
-            return chosenName;
-    }
-    const bool txt = chosenFilter == RecordFileFilterTxt;
-    return chosenName + (txt ? QStringLiteral(".txt") : QStringLiteral(".csv"));
+    return nameWithExtension(chosenName, RecordFileFilters, chosenFilter);
 }

@@ -19,7 +19,7 @@ namespace {
 using namespace SettingRules;
 
 const QByteArray FormatName = "KLV57 settings";
-constexpr int FormatVersion = 1;
+const QByteArray FormatLine = FormatName + " 1";
 constexpr int RecordSize = 63;
 
 // How a field is written, read and checked.
@@ -159,7 +159,7 @@ std::optional<float> parseFloat(const QString &text)
 }
 
 // Control characters, the backslash and blanks at either end as \xNN, so
-// that one line stays one and reads back whole.
+// that one line stays one and keeps its ends.
 QByteArray escapeIdentification(const QByteArray &text)
 {
     QByteArray out;
@@ -175,22 +175,13 @@ QByteArray escapeIdentification(const QByteArray &text)
     return out;
 }
 
-QByteArray unescapeIdentification(const QByteArray &text)
+// The module's identity as the file names it, in file order. Reading
+// compares these texts with the raw device information.
+QList<std::pair<QString, QString>> identityLines(const DeviceInfoReport &info)
 {
-    QByteArray out;
-    for (int i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
-            bool ok = false;
-            const int byte = text.mid(i + 2, 2).toInt(&ok, 16);
-            if (ok) {
-                out += char(byte);
-                i += 3;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
+    return {{IdentificationKey, QString::fromLatin1(escapeIdentification(info.identification))},
+            {VersionKey, QString::number(double(info.version), 'f', 2)},
+            {OutputKey, OutputItems[info.AnalogOutVariant == 0 ? 0 : 1]}};
 }
 
 QByteArray valueText(const Field &field, double value)
@@ -294,6 +285,18 @@ QString damaged(const QString &what)
     return ownText(QStringLiteral("plik jest uszkodzony: %1"), QStringLiteral("the file is damaged: %1")).arg(what);
 }
 
+QString missing(const QString &key)
+{
+    return damaged(ownText(QStringLiteral("brak pola %1"), QStringLiteral("%1 is missing")).arg(key));
+}
+
+QString disagrees(const QString &key)
+{
+    return damaged(ownText(QStringLiteral("%1 nie zgadza się z rekordem surowym"),
+                           QStringLiteral("%1 disagrees with the raw record"))
+                       .arg(key));
+}
+
 } // namespace
 
 namespace ModuleSettingsFile {
@@ -312,12 +315,11 @@ QByteArray write(const ModuleSettings &s, const QDateTime &savedAt)
            + QLocale::c().toString(savedAt, QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() + ".\n"
            "# Loading fills the settings pages; nothing goes to the module until a\n"
            "# page's Save is pressed. The raw records must agree with the named fields.\n";
-    line(FormatKey, FormatName + ' ' + QByteArray::number(FormatVersion));
+    line(FormatKey, FormatLine);
 
     out += "\n[module]\n";
-    line(IdentificationKey, QString::fromLatin1(escapeIdentification(s.info.identification)).toUtf8());
-    line(VersionKey, QByteArray::number(double(s.info.version), 'f', 2));
-    line(OutputKey, OutputItems[s.info.AnalogOutVariant == 0 ? 0 : 1].toUtf8());
+    for (const auto &[key, text] : identityLines(s.info))
+        line(key, text.toUtf8());
 
     out += "\n[sensor inputs]\n"
            "# sum_offset is in the unit above.\n";
@@ -365,7 +367,7 @@ ReadResult read(const QByteArray &bytes, int decimals)
     if (!format.startsWith(QString::fromLatin1(FormatName)))
         return {std::nullopt, ownText(QStringLiteral("to nie jest plik ustawień modułu KLV57"),
                                       QStringLiteral("this is not a KLV57 settings file"))};
-    if (format != QString::fromLatin1(FormatName + ' ' + QByteArray::number(FormatVersion)))
+    if (format != QString::fromLatin1(FormatLine))
         return {std::nullopt, ownText(QStringLiteral("plik ma format nowszej wersji programu (%1)"),
                                       QStringLiteral("the file has a newer program's format (%1)"))
                                   .arg(format)};
@@ -379,12 +381,11 @@ ReadResult read(const QByteArray &bytes, int decimals)
         const bool wellFormed = record.size() == RecordSize && quint8(record[0]) == raw.code &&
                                 record.toHex(' ') == hex.toLower();
         if (!wellFormed && problem.isEmpty())
-            problem = damaged(values.contains(raw.key)
-                                  ? ownText(QStringLiteral("rekord %1 jest nieczytelny"),
+            problem = values.contains(raw.key)
+                          ? damaged(ownText(QStringLiteral("rekord %1 jest nieczytelny"),
                                             QStringLiteral("the record %1 cannot be read"))
-                                        .arg(raw.key)
-                                  : ownText(QStringLiteral("brak pola %1"), QStringLiteral("%1 is missing"))
-                                        .arg(raw.key));
+                                        .arg(raw.key))
+                          : missing(raw.key);
         return record;
     };
     QString problem;
@@ -393,31 +394,15 @@ ReadResult read(const QByteArray &bytes, int decimals)
     raw.sensors = TensSettings::decode(rawRecord(RawSensors, problem));
     raw.io = OtherSettings::decodeReport(rawRecord(RawIo, problem));
 
-    QStringList known{FormatKey, IdentificationKey, VersionKey, OutputKey, RawDeviceInfo.key,
-                      RawSensors.key, RawIo.key};
-    auto disagrees = [](const QString &key) {
-        return damaged(ownText(QStringLiteral("%1 nie zgadza się z rekordem surowym"),
-                               QStringLiteral("%1 disagrees with the raw record"))
-                           .arg(key));
-    };
-    auto missing = [](const QString &key) {
-        return damaged(ownText(QStringLiteral("brak pola %1"), QStringLiteral("%1 is missing")).arg(key));
-    };
+    QStringList known{FormatKey, RawDeviceInfo.key, RawSensors.key, RawIo.key};
     // The named fields in file order: the first problem is the one named.
-    auto checkModule = [&]() -> QString {
-        for (const QString &key : {IdentificationKey, VersionKey, OutputKey})
-            if (!values.contains(key))
-                return missing(key);
-        if (unescapeIdentification(values.value(IdentificationKey).toLatin1()) != raw.info.identification)
-            return disagrees(IdentificationKey);
-        if (values.value(VersionKey) != QString::number(double(raw.info.version), 'f', 2))
-            return disagrees(VersionKey);
-        if (values.value(OutputKey) != OutputItems[raw.info.AnalogOutVariant == 0 ? 0 : 1])
-            return disagrees(OutputKey);
-        return {};
-    };
-    if (problem.isEmpty())
-        problem = checkModule();
+    for (const auto &[key, text] : identityLines(raw.info)) {
+        known << key;
+        if (problem.isEmpty() && !values.contains(key))
+            problem = missing(key);
+        else if (problem.isEmpty() && values.value(key) != text)
+            problem = disagrees(key);
+    }
     for (const std::vector<Field> *list : {&sensorFields(), &ioFields()}) {
         for (const Field &field : *list) {
             known << field.key;

@@ -24,7 +24,6 @@ struct ModuleSettings {
 // the locale and keep every bit of the single-precision value. Widget-free.
 namespace ModuleSettingsFile {
 
-inline const QString Suffix = QStringLiteral(".klv57");
 inline const QString Filter = QStringLiteral("KLV57 (*.klv57);;TXT (*.txt)");
 
 QByteArray write(const ModuleSettings &settings, const QDateTime &savedAt);

@@ -126,17 +126,22 @@ void SensorCalibrationWindow::refreshProposal()
         ui->Label_CalibRatedNew->setText(NoValue);
         return;
     }
-    const float now = reported->sensors[input() - 1].ratedOutputMvPerV;
-    ui->Label_CalibRatedNow->setText(formatFixed(now, SettingRules::RatedOutputDecimals));
+    ui->Label_CalibRatedNow->setText(
+        formatFixed(reported->sensors[input() - 1].ratedOutputMvPerV, SettingRules::RatedOutputDecimals));
     const FloatFieldCheck known = checkFloatText(ui->Edit_KnownLoad->text(), m_state.decimalPlaces,
                                                  -SettingRules::ValueLimit, SettingRules::ValueLimit);
-    const RatedOutputProposal proposal =
-        proposeRatedOutput(input(), reported->activeInputsIndex, now, m_protocol.liveValues().input(input()),
-                           known.ok ? known.value : 0.0f);
+    const RatedOutputProposal proposal = proposalFor(*reported, known.ok ? known.value : 0.0f);
     ui->Label_CalibRatedNew->setText(
         m_link.isConnected() && proposal.problem == RatedOutputProposal::Problem::None
             ? formatFixed(proposal.ratedOutput, SettingRules::RatedOutputDecimals)
             : NoValue);
+}
+
+RatedOutputProposal SensorCalibrationWindow::proposalFor(const TensSettings &reported, float knownLoad) const
+{
+    return proposeRatedOutput(input(), reported.activeInputsIndex,
+                              reported.sensors[input() - 1].ratedOutputMvPerV,
+                              m_protocol.liveValues().input(input()), knownLoad);
 }
 
 void SensorCalibrationWindow::refuse(const QString &text)
@@ -167,21 +172,14 @@ void SensorCalibrationWindow::writeRatedOutput()
                    "The module is not connected, or its settings have not been read yet."));
         return;
     }
-    const int k = input();
-    if (k > reported->activeInputsIndex + 1) {
-        refuse(proposalProblemText(Problem::InactiveSensor));
-        return;
-    }
+    // A known load that fails its check is painted and counts as none.
     float known = 0.0f;
     if (!CheckFloatEdit(ui->Edit_KnownLoad, m_state.decimalPlaces, -SettingRules::ValueLimit,
-                        SettingRules::ValueLimit, known)) {
-        refuse(proposalProblemText(Problem::NoKnownLoad));
-        return;
-    }
+                        SettingRules::ValueLimit, known))
+        known = 0.0f;
+    const RatedOutputProposal proposal = proposalFor(*reported, known);
+    const int k = input();
     const float now = reported->sensors[k - 1].ratedOutputMvPerV;
-    const float reading = m_protocol.liveValues().input(k);
-    const RatedOutputProposal proposal =
-        proposeRatedOutput(k, reported->activeInputsIndex, now, reading, known);
     if (proposal.problem != Problem::None) {
         refuse(proposalProblemText(proposal.problem));
         return;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sensorcalibration.h"
+#include "tenssettings.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -43,6 +46,8 @@ private:
     int input() const; // 1..4
     void retranslate();
     void refreshProposal();
+    // For the chosen sensor and the latest frame.
+    RatedOutputProposal proposalFor(const TensSettings &reported, float knownLoad) const;
     void refuse(const QString &text);
     void endPendingWrite(const QString &status);
     void onWriteAcknowledged();

@@ -4,6 +4,7 @@
 
 #include "dialogs.h"
 #include "displaystate.h"
+#include "filefilters.h"
 #include "iosettingspage.h"
 #include "messagetable.h"
 #include "modulesettingsfile.h"
@@ -23,15 +24,6 @@ constexpr qint64 MaxFileSize = 256 * 1024;
 QString caption()
 {
     return ownText(QStringLiteral("Plik ustawień"), QStringLiteral("Settings file"));
-}
-
-// A name without one of the offered extensions gets the chosen filter's.
-QString withSuffix(const QString &chosen, const QString &filter)
-{
-    const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix == QLatin1String("klv57") || suffix == QLatin1String("txt"))
-        return chosen;
-    return chosen + (filter.startsWith(QLatin1String("TXT")) ? QStringLiteral(".txt") : ModuleSettingsFile::Suffix);
 }
 
 } // namespace
@@ -65,7 +57,7 @@ void SettingsFileBar::saveSettingsFile()
     const QString chosen = Dialogs::saveFileName(this, ModuleSettingsFile::Filter, &filter);
     if (chosen.isEmpty())
         return;
-    const QString path = withSuffix(chosen, filter);
+    const QString path = nameWithExtension(chosen, ModuleSettingsFile::Filter, filter);
     // All or nothing: an earlier file of that name stays whole on failure.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
