@@ -29,11 +29,10 @@ PreferenceValue readValue(const ProfileFile &file, const PreferenceKey &key)
     const PreferenceValue fallback = preferenceDefault(key);
     if (const QString *text = std::get_if<QString>(&fallback))
         return file.readString(OptionsSection, keyName(key), *text);
+    const bool *flag = std::get_if<bool>(&fallback);
     const int number = file.readInteger(OptionsSection, keyName(key),
-                                        std::holds_alternative<bool>(fallback)
-                                            ? int(std::get<bool>(fallback))
-                                            : std::get<int>(fallback));
-    if (std::holds_alternative<bool>(fallback))
+                                        flag ? int(*flag) : std::get<int>(fallback));
+    if (flag)
         return number != 0;
     return number >= 0 && number < key.listSize ? number : -1;
 }

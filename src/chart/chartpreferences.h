@@ -25,6 +25,7 @@ inline constexpr std::array<PreferenceRow<ChartPreferences>, 7> ChartPreferenceR
     {"ChartSeries3", &PreferenceAccess::element<&ChartPreferences::ChartSeries, 2>, 0, true},
     {"ChartSeries4", &PreferenceAccess::element<&ChartPreferences::ChartSeries, 3>, 0, true},
     {"ChartSeries5", &PreferenceAccess::element<&ChartPreferences::ChartSeries, 4>, 0, true},
-    {"TimeSize", &PreferenceAccess::member<&ChartPreferences::TimeSize>, 7, true},  // Cb_ChartTimeWindow
-    {"Sampling", &PreferenceAccess::member<&ChartPreferences::Sampling>, 6, true},  // ComboB_ChartSampling
+    // Items of Cb_ChartTimeWindow and of ComboB_ChartSampling.
+    {"TimeSize", &PreferenceAccess::member<&ChartPreferences::TimeSize>, 7, true},
+    {"Sampling", &PreferenceAccess::member<&ChartPreferences::Sampling>, 6, true},
 }};

@@ -15,12 +15,11 @@
 template <class Group>
 using PreferenceField = std::variant<bool &(*)(Group &), int &(*)(Group &), QString &(*)(Group &)>;
 
-template <class Group>
-struct PreferenceRow {
-    const char *name;            // the key in config.ini
+template <class Group> struct PreferenceRow {
+    const char *name; // the key in config.ini
     PreferenceField<Group> field;
-    int listSize;                // integers: items of the list whose index it is
-    bool writtenAtClose;         // FileName is written only when a file is chosen
+    int listSize;        // integers: items of the list whose index it is
+    bool writtenAtClose; // FileName is written only when a file is chosen
 };
 
 namespace PreferenceAccess {
@@ -39,8 +38,7 @@ typename MemberOf<decltype(Member)>::Type &member(typename MemberOf<decltype(Mem
 }
 
 // `&PreferenceAccess::element<&Group::Array, I>`: item I of an array member.
-template <auto Member, std::size_t I>
-auto &element(typename MemberOf<decltype(Member)>::Group &g)
+template <auto Member, std::size_t I> auto &element(typename MemberOf<decltype(Member)>::Group &g)
 {
     return (g.*Member)[I];
 }
@@ -69,8 +67,7 @@ void setPreferenceValue(const PreferenceRow<Group> &row, Group &group, const Pre
 }
 
 // The row's default: its value in a group as constructed.
-template <class Group>
-PreferenceValue preferenceDefault(const PreferenceRow<Group> &row)
+template <class Group> PreferenceValue preferenceDefault(const PreferenceRow<Group> &row)
 {
     return preferenceValue(row, Group());
 }

@@ -18,8 +18,7 @@ struct RecordingPreferences {
     RecordColumns columns{true, true, true, false, true, false, false, false};
 };
 
-template <RecordColumn Column>
-bool &recordColumn(RecordingPreferences &p)
+template <RecordColumn Column> bool &recordColumn(RecordingPreferences &p)
 {
     return p.columns[std::size_t(Column)];
 }
