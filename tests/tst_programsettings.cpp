@@ -86,7 +86,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-// A member missing from the table would be left without a value.
+// Two rows for one key or one member would read and write it twice.
 void TestProgramSettings::everyKeyOnce()
 {
     for (std::size_t i = 0; i < OptionsKeys.size(); ++i) {
