@@ -207,7 +207,7 @@ void benchRecordingAndSettings()
     writePreferencesAtClose(settingsPath, ProgramPreferences());
     writeFileName(settingsPath, QStringLiteral("pomiary.csv"));
     report("read config.ini (20 keys)", 2000,
-           [&] { sink = readPreferences(settingsPath).FileName.size(); });
+           [&] { sink = readPreferences(settingsPath).recording.FileName.size(); });
     report("write config.ini at close (19 keys)", 50,
            [&] { writePreferencesAtClose(settingsPath, ProgramPreferences()); });
     (void)sink;

@@ -161,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const PreferenceKey &key : OptionsKeys) {
         if (key.listSize == 0)
             continue;
-        const int index = preferences.*std::get<int ProgramPreferences::*>(key.field);
+        const int index = std::get<int>(preferenceValue(key, preferences));
         FUZZ_CHECK(index >= -1 && index < key.listSize);
     }
 

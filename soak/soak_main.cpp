@@ -51,11 +51,6 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 namespace {
 
-template <class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
-
 // Bytes the program holds on the heap. A sanitizer replaces malloc, so
 // mallinfo2 would see nothing; its allocator counts instead.
 size_t heapInUse()
@@ -79,12 +74,7 @@ QStringList differences(const ProgramPreferences &a, const ProgramPreferences &b
 {
     QStringList keys;
     for (const PreferenceKey &key : OptionsKeys) {
-        const bool same =
-            std::visit(Overloaded{[&](bool ProgramPreferences::*f) { return a.*f == b.*f; },
-                                  [&](int ProgramPreferences::*f) { return a.*f == b.*f; },
-                                  [&](QString ProgramPreferences::*f) { return a.*f == b.*f; }},
-                       key.field);
-        if (!same)
+        if (preferenceValue(key, a) != preferenceValue(key, b))
             keys << QString::fromLatin1(key.name);
     }
     return keys;
@@ -383,16 +373,15 @@ void Soak::toggleRecording()
 ProgramPreferences Soak::windowState() const
 {
     ProgramPreferences p;
-    p.Checkbox_DataAcquistion = m_recordSwitch->isChecked();
-    p.DataAcquistionSpeed = 0;
-    p.FileName = m_recordingPath;
-    p.SaveDate = p.SaveTime = p.SaveDataCnt = p.SaveDataSummary = true;
-    p.SaveDataSens1 = p.SaveDataSens2 = p.SaveDataSens3 = p.SaveDataSens4 = true;
-    p.ChartSeries1 = p.ChartSeries2 = p.ChartSeries3 = p.ChartSeries4 = p.ChartSeries5 = true;
-    p.TimeSize = 2;
-    p.Sampling = 0;
-    p.DecimalPoint = 2;
-    p.Language = 1;
+    p.recording.Checkbox_DataAcquistion = m_recordSwitch->isChecked();
+    p.recording.DataAcquistionSpeed = 0;
+    p.recording.FileName = m_recordingPath;
+    p.recording.columns.fill(true);
+    p.chart.ChartSeries.fill(true);
+    p.chart.TimeSize = 2;
+    p.chart.Sampling = 0;
+    p.general.DecimalPoint = 2;
+    p.general.Language = 1;
     return p;
 }
 
@@ -413,12 +402,14 @@ void Soak::roundTripSettings()
         // Any values, -1 (nothing selected) included; FileName stays as it was.
         ProgramPreferences p;
         for (const PreferenceKey &key : OptionsKeys) {
-            std::visit(Overloaded{[&](bool ProgramPreferences::*f) { p.*f = chance(0.5); },
-                                  [&](int ProgramPreferences::*f) {
-                                      p.*f = between(-1, key.listSize - 1);
-                                  },
-                                  [&](QString ProgramPreferences::*f) { p.*f = m_recordingPath; }},
-                       key.field);
+            PreferenceValue value = preferenceValue(key, p);
+            if (std::holds_alternative<bool>(value))
+                value = chance(0.5);
+            else if (std::holds_alternative<int>(value))
+                value = between(-1, key.listSize - 1);
+            else
+                value = m_recordingPath;
+            setPreferenceValue(key, p, value);
         }
         QString failedKey;
         if (!writePreferencesAtClose(m_settingsPath, p, &failedKey))

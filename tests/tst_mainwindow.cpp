@@ -167,7 +167,7 @@ void TestMainWindow::defaultsWithoutASettingsFile()
     QVERIFY(m_window->savePreferences());
     QCOMPARE(ProfileFile(m_rig->settingsPath()).readString(OptionsSection, "FileName", "absent"),
              QString("absent")); // written only when a file is chosen
-    QCOMPARE(readPreferences(m_rig->settingsPath()).Sampling, 2);
+    QCOMPARE(readPreferences(m_rig->settingsPath()).chart.Sampling, 2);
 }
 
 void TestMainWindow::storedSettingsReadAndWrittenBack()

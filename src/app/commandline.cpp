@@ -16,9 +16,9 @@ namespace {
 RecordingChoices storedRecording(const QString &settingsPath)
 {
     const ProgramPreferences preferences = readPreferences(settingsPath);
-    const RecordingPreferences recording = recordingPreferences(preferences);
+    const RecordingPreferences &recording = preferences.recording;
     return {recording.FileName, recording.columns, recording.DataAcquistionSpeed,
-            decimalPlacesOf(preferences.DecimalPoint)};
+            decimalPlacesOf(preferences.general.DecimalPoint)};
 }
 
 } // namespace

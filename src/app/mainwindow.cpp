@@ -176,48 +176,17 @@ void MainWindow::startUp()
 // In the order of the settings file's keys; each page applies its own.
 void MainWindow::applyPreferences(const ProgramPreferences &p)
 {
-    m_recordingPage->applyPreferences(recordingPreferences(p));
-
-    ChartPreferences chart;
-    chart.ChartSeries = {p.ChartSeries1, p.ChartSeries2, p.ChartSeries3, p.ChartSeries4, p.ChartSeries5};
-    chart.TimeSize = p.TimeSize;
-    chart.Sampling = p.Sampling;
-    m_chartPage->applyPreferences(chart);
-
-    m_sensorSettingsPage->setDecimalPlaces(p.DecimalPoint);
-    const int language = p.Language;
+    m_recordingPage->applyPreferences(p.recording);
+    m_chartPage->applyPreferences(p.chart);
+    m_sensorSettingsPage->setDecimalPlaces(p.general.DecimalPoint);
+    const int language = p.general.Language;
     ui->siLangCombo1->setCurrentIndex(language >= 0 && language < ui->siLangCombo1->count() ? language : -1);
 }
 
 ProgramPreferences MainWindow::preferences() const
 {
-    ProgramPreferences p;
-    const RecordingPreferences recording = m_recordingPage->preferences();
-    p.Checkbox_DataAcquistion = recording.Checkbox_DataAcquistion;
-    p.DataAcquistionSpeed = recording.DataAcquistionSpeed;
-    p.FileName = recording.FileName;
-    const RecordColumns &c = recording.columns;
-    p.SaveDate = c[0];
-    p.SaveTime = c[1];
-    p.SaveDataCnt = c[2];
-    p.SaveDataSummary = c[3];
-    p.SaveDataSens1 = c[4];
-    p.SaveDataSens2 = c[5];
-    p.SaveDataSens3 = c[6];
-    p.SaveDataSens4 = c[7];
-
-    const ChartPreferences chart = m_chartPage->preferences();
-    p.ChartSeries1 = chart.ChartSeries[0];
-    p.ChartSeries2 = chart.ChartSeries[1];
-    p.ChartSeries3 = chart.ChartSeries[2];
-    p.ChartSeries4 = chart.ChartSeries[3];
-    p.ChartSeries5 = chart.ChartSeries[4];
-    p.TimeSize = chart.TimeSize;
-    p.Sampling = chart.Sampling;
-
-    p.DecimalPoint = m_sensorSettingsPage->decimalPlacesIndex();
-    p.Language = ui->siLangCombo1->currentIndex();
-    return p;
+    return {m_recordingPage->preferences(), m_chartPage->preferences(),
+            {m_sensorSettingsPage->decimalPlacesIndex(), ui->siLangCombo1->currentIndex()}};
 }
 
 bool MainWindow::savePreferences()

@@ -8,12 +8,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
+#include <algorithm>
 
-template <class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+namespace {
 
 QString keyName(const PreferenceKey &key)
 {
@@ -25,22 +22,31 @@ bool makeDirectoryFor(const QString &path)
     return QDir().mkpath(QFileInfo(path).absolutePath());
 }
 
-} // namespace
-
-ProgramPreferences::ProgramPreferences()
+// The key's value as read: a missing or non-integer value is the default,
+// an index outside its list -1.
+PreferenceValue readValue(const ProfileFile &file, const PreferenceKey &key)
 {
-    for (const PreferenceKey &key : OptionsKeys) {
-        std::visit(
-            Overloaded{
-                [&](bool ProgramPreferences::*flag) { this->*flag = key.defaultNumber != 0; },
-                [&](int ProgramPreferences::*number) { this->*number = key.defaultNumber; },
-                [&](QString ProgramPreferences::*text) {
-                    this->*text = QString::fromUtf8(key.defaultText);
-                },
-            },
-            key.field);
-    }
+    const PreferenceValue fallback = preferenceDefault(key);
+    if (const QString *text = std::get_if<QString>(&fallback))
+        return file.readString(OptionsSection, keyName(key), *text);
+    const bool *flag = std::get_if<bool>(&fallback);
+    const int number = file.readInteger(OptionsSection, keyName(key),
+                                        flag ? int(*flag) : std::get<int>(fallback));
+    if (flag)
+        return number != 0;
+    return number >= 0 && number < key.listSize ? number : -1;
 }
+
+bool writeValue(const ProfileFile &file, const PreferenceKey &key, const PreferenceValue &value)
+{
+    if (const bool *flag = std::get_if<bool>(&value))
+        return file.writeBoolean(OptionsSection, keyName(key), *flag);
+    if (const int *number = std::get_if<int>(&value))
+        return file.writeInteger(OptionsSection, keyName(key), *number);
+    return file.writeString(OptionsSection, keyName(key), std::get<QString>(value));
+}
+
+} // namespace
 
 QString chooseSettingsFilePath(const QString &programDir, const QString &userConfigDir)
 {
@@ -62,36 +68,9 @@ ProgramPreferences readPreferences(const QString &path)
 {
     const ProfileFile file(path);
     ProgramPreferences preferences;
-    for (const PreferenceKey &key : OptionsKeys) {
-        std::visit(Overloaded{
-                       [&](bool ProgramPreferences::*flag) {
-                           preferences.*flag = file.readInteger(OptionsSection, keyName(key),
-                                                                key.defaultNumber) != 0;
-                       },
-                       [&](int ProgramPreferences::*number) {
-                           const int index =
-                               file.readInteger(OptionsSection, keyName(key), key.defaultNumber);
-                           preferences.*number = index >= 0 && index < key.listSize ? index : -1;
-                       },
-                       [&](QString ProgramPreferences::*text) {
-                           preferences.*text = file.readString(OptionsSection, keyName(key),
-                                                               QString::fromUtf8(key.defaultText));
-                       },
-                   },
-                   key.field);
-    }
+    for (const PreferenceKey &key : OptionsKeys)
+        setPreferenceValue(key, preferences, readValue(file, key));
     return preferences;
-}
-
-RecordingPreferences recordingPreferences(const ProgramPreferences &p)
-{
-    RecordingPreferences recording;
-    recording.Checkbox_DataAcquistion = p.Checkbox_DataAcquistion;
-    recording.DataAcquistionSpeed = p.DataAcquistionSpeed;
-    recording.FileName = p.FileName;
-    recording.columns = {p.SaveDate, p.SaveTime, p.SaveDataCnt, p.SaveDataSummary,
-                         p.SaveDataSens1, p.SaveDataSens2, p.SaveDataSens3, p.SaveDataSens4};
-    return recording;
 }
 
 bool writePreferencesAtClose(const QString &path, const ProgramPreferences &preferences,
@@ -102,20 +81,7 @@ bool writePreferencesAtClose(const QString &path, const ProgramPreferences &pref
     for (const PreferenceKey &key : OptionsKeys) {
         if (!key.writtenAtClose)
             continue;
-        const bool written = std::visit(
-            Overloaded{
-                [&](bool ProgramPreferences::*flag) {
-                    return file.writeBoolean(OptionsSection, keyName(key), preferences.*flag);
-                },
-                [&](int ProgramPreferences::*number) {
-                    return file.writeInteger(OptionsSection, keyName(key), preferences.*number);
-                },
-                [&](QString ProgramPreferences::*text) {
-                    return file.writeString(OptionsSection, keyName(key), preferences.*text);
-                },
-            },
-            key.field);
-        if (!written) {
+        if (!writeValue(file, key, preferenceValue(key, preferences))) {
             if (failedKey)
                 *failedKey = keyName(key);
             return false;
@@ -127,7 +93,11 @@ bool writePreferencesAtClose(const QString &path, const ProgramPreferences &pref
 bool writeFileName(const QString &path, const QString &fileName)
 {
     makeDirectoryFor(path);
-    return ProfileFile(path).writeString(OptionsSection, QStringLiteral("FileName"), fileName);
+    const PreferenceField<RecordingPreferences> field =
+        &PreferenceAccess::member<&RecordingPreferences::FileName>;
+    const auto row = std::find_if(RecordingPreferenceRows.begin(), RecordingPreferenceRows.end(),
+                                  [&](const auto &r) { return r.field == field; });
+    return ProfileFile(path).writeString(OptionsSection, QString::fromLatin1(row->name), fileName);
 }
 
 QString unableToWriteText(const QString &path)

@@ -1,78 +1,75 @@
 #pragma once
 
+#include "chartpreferences.h"
+#include "generalpreferences.h"
+#include "preferencerows.h"
 #include "recordingpreferences.h"
 
 #include <QString>
 
 #include <array>
-#include <variant>
+#include <cstddef>
+#include <utility>
 
-// The program's own preferences, section `Options` of config.ini. Lists
-// hold the selected item index, -1 for no selection.
+// The program's preferences, section `Options` of config.ini: each group
+// as its page applies and collects it. Lists hold the selected item index,
+// -1 for no selection.
 struct ProgramPreferences {
-    bool Checkbox_DataAcquistion;
-    int DataAcquistionSpeed;
-    QString FileName;
-    bool SaveDate;
-    bool SaveTime;
-    bool SaveDataCnt;
-    bool SaveDataSummary;
-    bool SaveDataSens1;
-    bool SaveDataSens2;
-    bool SaveDataSens3;
-    bool SaveDataSens4;
-    bool ChartSeries1;
-    bool ChartSeries2;
-    bool ChartSeries3;
-    bool ChartSeries4;
-    bool ChartSeries5;
-    int TimeSize;
-    int Sampling;
-    int DecimalPoint;
-    int Language;
-
-    ProgramPreferences(); // every key at its default, from OptionsKeys
+    RecordingPreferences recording;
+    ChartPreferences chart;
+    GeneralPreferences general;
 };
 
-// The member a key is kept in; its type is the key's type (boolean, integer, text).
-using PreferenceField = std::variant<bool ProgramPreferences::*, int ProgramPreferences::*,
-                                     QString ProgramPreferences::*>;
+using PreferenceKey = PreferenceRow<ProgramPreferences>;
 
-struct PreferenceKey {
-    const char *name;
-    PreferenceField field;
-    int defaultNumber;       // booleans 0 or 1, integers
-    const char *defaultText; // texts
-    int listSize;            // integers: items of the list whose index it is
-    bool writtenAtClose;     // FileName is written only when a file is chosen
-};
+namespace PreferenceComposition {
+
+// A group's row I, reached from the whole.
+template <auto Group, const auto &Rows, std::size_t I>
+auto &lifted(ProgramPreferences &p)
+{
+    return std::get<Rows[I].field.index()>(Rows[I].field)(p.*Group);
+}
+
+template <auto Group, const auto &Rows, std::size_t... I>
+constexpr std::array<PreferenceKey, sizeof...(I)> lift(std::index_sequence<I...>)
+{
+    return {{PreferenceKey{Rows[I].name, &lifted<Group, Rows, I>, Rows[I].listSize,
+                           Rows[I].writtenAtClose}...}};
+}
+
+template <auto Group, const auto &Rows>
+constexpr auto lift()
+{
+    return lift<Group, Rows>(std::make_index_sequence<Rows.size()>());
+}
+
+template <std::size_t A, std::size_t B, std::size_t... I>
+constexpr std::array<PreferenceKey, sizeof...(I)>
+joined(const std::array<PreferenceKey, A> &a, const std::array<PreferenceKey, B> &b,
+       std::index_sequence<I...>)
+{
+    return {{(I < A ? a[I] : b[I - A])...}};
+}
+
+template <std::size_t A, std::size_t B>
+constexpr std::array<PreferenceKey, A + B> joined(const std::array<PreferenceKey, A> &a,
+                                                  const std::array<PreferenceKey, B> &b)
+{
+    return joined(a, b, std::make_index_sequence<A + B>());
+}
+
+} // namespace PreferenceComposition
 
 inline const QString OptionsSection = QStringLiteral("Options");
 
 // The keys of section `Options`, in the order start-up reads them and close
-// writes them.
-inline constexpr std::array<PreferenceKey, 20> OptionsKeys{{
-    {"Checkbox_DataAcquistion", &ProgramPreferences::Checkbox_DataAcquistion, 0, nullptr, 0, true},
-    {"DataAcquistionSpeed", &ProgramPreferences::DataAcquistionSpeed, 0, nullptr, 5, true},
-    {"FileName", &ProgramPreferences::FileName, 0, "pomiary.csv", 0, false},
-    {"SaveDate", &ProgramPreferences::SaveDate, 1, nullptr, 0, true},
-    {"SaveTime", &ProgramPreferences::SaveTime, 1, nullptr, 0, true},
-    {"SaveDataCnt", &ProgramPreferences::SaveDataCnt, 1, nullptr, 0, true},
-    {"SaveDataSummary", &ProgramPreferences::SaveDataSummary, 0, nullptr, 0, true},
-    {"SaveDataSens1", &ProgramPreferences::SaveDataSens1, 1, nullptr, 0, true},
-    {"SaveDataSens2", &ProgramPreferences::SaveDataSens2, 0, nullptr, 0, true},
-    {"SaveDataSens3", &ProgramPreferences::SaveDataSens3, 0, nullptr, 0, true},
-    {"SaveDataSens4", &ProgramPreferences::SaveDataSens4, 0, nullptr, 0, true},
-    {"ChartSeries1", &ProgramPreferences::ChartSeries1, 1, nullptr, 0, true},
-    {"ChartSeries2", &ProgramPreferences::ChartSeries2, 0, nullptr, 0, true},
-    {"ChartSeries3", &ProgramPreferences::ChartSeries3, 0, nullptr, 0, true},
-    {"ChartSeries4", &ProgramPreferences::ChartSeries4, 0, nullptr, 0, true},
-    {"ChartSeries5", &ProgramPreferences::ChartSeries5, 0, nullptr, 0, true},
-    {"TimeSize", &ProgramPreferences::TimeSize, 1, nullptr, 7, true}, // Cb_ChartTimeWindow
-    {"Sampling", &ProgramPreferences::Sampling, 2, nullptr, 6, true}, // ComboB_ChartSampling
-    {"DecimalPoint", &ProgramPreferences::DecimalPoint, 1, nullptr, 5, true}, // Cb_Decp
-    {"Language", &ProgramPreferences::Language, 0, nullptr, 2, true},         // siLangCombo1
-}};
+// writes them: the groups' own rows, one after the other.
+inline constexpr std::array<PreferenceKey, 20> OptionsKeys = PreferenceComposition::joined(
+    PreferenceComposition::joined(
+        PreferenceComposition::lift<&ProgramPreferences::recording, RecordingPreferenceRows>(),
+        PreferenceComposition::lift<&ProgramPreferences::chart, ChartPreferenceRows>()),
+    PreferenceComposition::lift<&ProgramPreferences::general, GeneralPreferenceRows>());
 
 // config.ini beside the executable when one is there or the directory is
 // writable (a portable install), else in the user's configuration
@@ -87,9 +84,6 @@ QString chooseSettingsFilePath(const QString &programDir, const QString &userCon
 // default; an index outside its list reads as -1, so it selects nothing and
 // is written back as -1.
 ProgramPreferences readPreferences(const QString &path);
-
-// The recording page's own preferences; `--record` starts from them too.
-RecordingPreferences recordingPreferences(const ProgramPreferences &preferences);
 
 // Writes keys 1, 2 and 4 to 20 in order, creating the directory if needed.
 // Stops at the first key that cannot be written: the keys before it stay

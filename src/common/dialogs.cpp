@@ -4,7 +4,7 @@
 
 namespace {
 Dialogs::MessageResponder messageResponder;
-Dialogs::FileResponder fileResponder;
+Dialogs::FileOptionsResponder fileResponder;
 } // namespace
 
 namespace Dialogs {
@@ -17,17 +17,19 @@ QMessageBox::StandardButton show(QWidget *parent, const Message &message)
     return QMessageBox::StandardButton(box.exec());
 }
 
-QString saveFileName(QWidget *parent, const QString &filter, QString *selectedFilter)
+QString saveFileName(QWidget *parent, const QString &filter, QString *selectedFilter,
+                     QFileDialog::Options options)
 {
     if (fileResponder)
-        return fileResponder(filter, selectedFilter);
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter, selectedFilter);
+        return fileResponder(filter, options, selectedFilter);
+    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter, selectedFilter,
+                                        options);
 }
 
 QString openFileName(QWidget *parent, const QString &filter, QString *selectedFilter)
 {
     if (fileResponder)
-        return fileResponder(filter, selectedFilter);
+        return fileResponder(filter, {}, selectedFilter);
     return QFileDialog::getOpenFileName(parent, QString(), QString(), filter, selectedFilter);
 }
 
@@ -38,7 +40,24 @@ void setMessageResponder(MessageResponder responder)
 
 void setFileResponder(FileResponder responder)
 {
+    if (!responder) {
+        fileResponder = nullptr;
+        return;
+    }
+    fileResponder = [responder = std::move(responder)](const QString &filter, QFileDialog::Options,
+                                                        QString *selectedFilter) {
+        return responder(filter, selectedFilter);
+    };
+}
+
+void setFileResponder(FileOptionsResponder responder)
+{
     fileResponder = std::move(responder);
+}
+
+void setFileResponder(std::nullptr_t)
+{
+    fileResponder = nullptr;
 }
 
 } // namespace Dialogs

@@ -176,8 +176,11 @@ void TestRecordingPage::chosenFileName()
     QFETCH(QString, shown);
     useFile(QStringLiteral("pomiary.csv"));
     QSignalSpy kept(m_page.get(), &RecordingPage::fileNameChosen);
-    Dialogs::setFileResponder([&](const QString &filters, QString *selected) {
+    Dialogs::setFileResponder([&](const QString &filters, QFileDialog::Options options,
+                                  QString *selected) {
         [&] { QCOMPARE(filters, QStringLiteral("CSV (*.csv);;TXT (*.txt)")); }();
+        // Recording appends: an existing file is no question of replacing it.
+        [&] { QVERIFY(options.testFlag(QFileDialog::DontConfirmOverwrite)); }();
         *selected = filter;
         return chosen;
     });

@@ -104,8 +104,10 @@ void RecordingPage::showFailure(const QString &errorString)
 
 void RecordingPage::chooseFile()
 {
+    // Recording only appends, so choosing an existing file replaces nothing.
     QString filter;
-    const QString chosen = Dialogs::saveFileName(this, RecordFileFilters, &filter);
+    const QString chosen =
+        Dialogs::saveFileName(this, RecordFileFilters, &filter, QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty())
         return;
     ui->Edit_FileName->setText(recordFileNameFor(chosen, filter));
