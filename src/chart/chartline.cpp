@@ -78,7 +78,7 @@ QVector<QPointF> ChartLine::linePoints() const
         if (p < column)
             --column;
         const double nextColumnAt = (column + 1 - px.offset) / px.scale;
-        const qsizetype next = m_samples->lowerBound(nextColumnAt, i + 1, end);
+        const qsizetype next = m_samples->lowerBoundNear(nextColumnAt, i + 1, end);
 
         const auto [low, high, gap] = m_samples->span(m_line, i, next);
         const bool gapFirst = gap && std::isnan(m_samples->value(m_line, i));
@@ -153,14 +153,7 @@ QCPRange ChartLine::getValueRange(bool &foundRange, QCP::SignDomain,
     const bool whole = inKeyRange == QCPRange();
     const qsizetype begin = whole ? 0 : m_samples->lowerBound(inKeyRange.lower);
     const qsizetype end = whole ? m_samples->size() : m_samples->upperBound(inKeyRange.upper);
-    double low = std::numeric_limits<double>::max();
-    double high = std::numeric_limits<double>::lowest();
-    m_samples->forEach(m_line, begin, end, [&](double, float y) {
-        if (!std::isnan(y)) {
-            low = std::min(low, double(y));
-            high = std::max(high, double(y));
-        }
-    });
-    foundRange = low <= high;
-    return foundRange ? QCPRange(low, high) : QCPRange();
+    const SampleStore::Span s = m_samples->span(m_line, begin, end);
+    foundRange = s.low <= s.high;
+    return foundRange ? QCPRange(s.low, s.high) : QCPRange();
 }

@@ -7,7 +7,8 @@ class SampleStore;
 // One of the five chart lines, drawn from the shared sample store. Where
 // the window holds more samples than the plot has pixel columns, each
 // column is drawn as the span from its lowest to its highest value, which
-// looks the same and keeps a replot of an hour of points short.
+// looks the same as every sample drawn. The spans come from the store's
+// group summaries, so a replot reads a few values per column at any fill.
 class ChartLine : public QCPAbstractPlottable
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "chartplot.h"
 #include "samplestore.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <cmath>
@@ -34,6 +35,9 @@ private slots:
     void bounds_data();
     void bounds();
     void span();
+    void summariesMatchAScan_data();
+    void summariesMatchAScan();
+    void summariesTakeAFifthAtMost();
     void clearGivesMemoryBack();
     void fewSamplesDrawnOneByOne();
     void denseSamplesDrawnPerColumn();
@@ -99,6 +103,78 @@ void TestChartLines::span()
     QVERIFY(b.gap);
     QCOMPARE(broken.span(0, 5, 8).low, 5.0f);
     QVERIFY(!broken.span(0, 5, 8).gap);
+}
+
+void TestChartLines::summariesMatchAScan_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("gapShare"); // of the samples that are NaN
+
+    const int blocks = int(SampleStore::BlockSize);
+    QTest::newRow("under one group") << 1u << 13 << 0.0;
+    QTest::newRow("one block and a bit") << 2u << blocks + 37 << 0.0;
+    QTest::newRow("five blocks, three levels above a block") << 3u << 5 * blocks + 999 << 0.0;
+    QTest::newRow("with gaps") << 4u << 3 * blocks + 5 << 0.001;
+    QTest::newRow("eight blocks exactly, gaps") << 5u << 8 * blocks << 0.0002;
+}
+
+// Random values with rare spikes, ranges with random ends and ones on the
+// group edges: the summaries give what a scan of every value gives.
+void TestChartLines::summariesMatchAScan()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, count);
+    QFETCH(double, gapShare);
+    QRandomGenerator random(seed);
+    SampleStore store;
+    for (int i = 0; i < count; ++i) {
+        std::array<double, 5> v{};
+        for (double &y : v) {
+            y = random.bounded(200.0) - 100;
+            if (random.bounded(1000) == 0)
+                y *= 1000; // a spike
+            if (random.generateDouble() < gapShare)
+                y = NaN;
+        }
+        store.append(i * 0.0125, v);
+    }
+
+    auto check = [&](int line, qsizetype begin, qsizetype end) {
+        const SampleStore::Span fast = store.span(line, begin, end);
+        const SampleStore::Span all = store.scan(line, begin, end);
+        const QByteArray where = QByteArray::number(begin) + ".." + QByteArray::number(end);
+        QVERIFY2(fast.low == all.low && fast.high == all.high && fast.gap == all.gap,
+                 where.constData());
+    };
+    const qsizetype n = store.size();
+    const qsizetype edges[] = {0, 1, 15, 16, 17, 31, 32, 33, 255, 256,
+                               SampleStore::BlockSize - 1, SampleStore::BlockSize,
+                               SampleStore::BlockSize + 1, 2 * SampleStore::BlockSize,
+                               4 * SampleStore::BlockSize - 16, n - 1, n};
+    for (qsizetype a : edges) {
+        for (qsizetype b : edges) {
+            if (a <= b && b <= n)
+                check(int(a % 5), a, b);
+        }
+    }
+    for (int round = 0; round < 3000; ++round) {
+        qsizetype a = random.bounded(n + 1), b = random.bounded(n + 1);
+        if (a > b)
+            std::swap(a, b);
+        check(round % 5, a, b);
+    }
+}
+
+// Summary memory against the kept samples it summarises, full blocks only.
+void TestChartLines::summariesTakeAFifthAtMost()
+{
+    SampleStore store;
+    fill(store, 40 * SampleStore::BlockSize, [](qsizetype i) { return double(i % 7); });
+    const qsizetype summaries = store.summaryBytes();
+    QVERIFY(summaries > 0);
+    QVERIFY2(5 * summaries <= store.allocatedBytes() - summaries,
+             qPrintable(QString("%1 of %2").arg(summaries).arg(store.allocatedBytes())));
 }
 
 void TestChartLines::clearGivesMemoryBack()
