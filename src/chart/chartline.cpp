@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -106,22 +107,87 @@ void ChartLine::draw(QCPPainter *painter)
     applyDefaultAntialiasingHint(painter);
     painter->setPen(mPen);
     painter->setBrush(Qt::NoBrush);
-    // On screen as separate segments: the raster engine strokes a 2 px
-    // polyline of thousands of points many times slower. Exports keep the
-    // polyline's joins.
+    // Exports keep the polyline's joins. On screen, a segment less than two
+    // pixels wide (a column's span and the step to the next column: nearly
+    // all of a dense window) is filled as the pixels its 2 px stroke
+    // covers, each pixel column once; stroking thousands of short wide
+    // segments took most of a replot. Longer segments are stroked, each on
+    // its own: the raster engine strokes a wide polyline of thousands of
+    // points many times slower.
     const bool exporting = painter->modes().testFlag(QCPPainter::pmVectorized) ||
                            painter->modes().testFlag(QCPPainter::pmNoCaching);
+    const double half = mPen.widthF() / 2;
+    // What the strokes starting at pixel column x cover, rows [top, bottom)
+    // of the columns x and x + 1. Each pixel column is filled once with
+    // what covers it: the right half of one cover with the left of the next.
+    struct Cover {
+        int x = 0, top = 0, bottom = 0;
+    };
+    std::optional<Cover> pending, previous;
+    // Whole pixels, without antialiasing: QCPPainter shifts by half a pixel
+    // while antialiasing, which would blur every filled column into two.
+    const bool antialiased = painter->antialiasing();
+    QVector<QRect> columns; // filled together: one call, not one per column
+    auto fillColumn = [&](int x, int top, int bottom) {
+        columns.append(QRect(x, top, 1, bottom - top));
+    };
+    auto closePrevious = [&] { // its right column, when nothing follows on
+        if (previous)
+            fillColumn(previous->x + 1, previous->top, previous->bottom);
+        previous.reset();
+    };
+    auto flush = [&] {
+        if (!pending)
+            return;
+        const Cover c = *pending;
+        pending.reset();
+        if (previous && previous->x + 1 == c.x) {
+            fillColumn(c.x, std::min(c.top, previous->top), std::max(c.bottom, previous->bottom));
+        } else {
+            closePrevious();
+            fillColumn(c.x, c.top, c.bottom);
+        }
+        previous = c;
+    };
     qsizetype start = 0;
     for (qsizetype i = 0; i <= points.size(); ++i) {
         if (i < points.size() && !isGap(points[i]))
             continue;
-        if (i - start >= 2) {
-            if (exporting) {
-                painter->drawPolyline(points.constData() + start, int(i - start));
-            } else {
-                for (qsizetype j = start + 1; j < i; ++j)
-                    painter->drawLine(QLineF(points[j - 1], points[j]));
+        if (i - start >= 2 && exporting) {
+            painter->drawPolyline(points.constData() + start, int(i - start));
+        } else if (i - start >= 2 && mPen.widthF() != 2) {
+            for (qsizetype j = start + 1; j < i; ++j)
+                painter->drawLine(QLineF(points[j - 1], points[j]));
+        } else if (i - start >= 2) {
+            painter->setAntialiasing(false);
+            for (qsizetype j = start + 1; j < i; ++j) {
+                const QPointF &a = points[j - 1], &b = points[j];
+                if (std::abs(b.x() - a.x()) >= 1.5) {
+                    painter->setAntialiasing(antialiased);
+                    painter->drawLine(QLineF(a, b));
+                    painter->setAntialiasing(false);
+                    continue;
+                }
+                const int x = int(std::floor(std::max(a.x(), b.x())));
+                const int top = int(std::floor(std::min(a.y(), b.y()) - half));
+                const int bottom = std::max(top + 1, int(std::ceil(std::max(a.y(), b.y()) + half)));
+                if (pending && pending->x == x) {
+                    pending->top = std::min(pending->top, top);
+                    pending->bottom = std::max(pending->bottom, bottom);
+                } else {
+                    flush();
+                    pending = Cover{x, top, bottom};
+                }
             }
+            flush();
+            closePrevious();
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(mPen.color());
+            painter->drawRects(columns.constData(), int(columns.size()));
+            columns.clear();
+            painter->setPen(mPen);
+            painter->setBrush(Qt::NoBrush);
+            painter->setAntialiasing(antialiased);
         }
         start = i + 1;
     }
