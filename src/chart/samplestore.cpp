@@ -133,6 +133,7 @@ void SampleStore::clear()
         levels.shrink_to_fit();
     }
     m_size = 0;
+    ++m_generation;
 }
 
 qsizetype SampleStore::lowerBound(double value, qsizetype from, qsizetype to) const

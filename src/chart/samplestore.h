@@ -33,6 +33,8 @@ public:
     void clear();
 
     qsizetype size() const { return m_size; }
+    // Changes at every clear(): the same size may hold other samples then.
+    quint64 generation() const { return m_generation; }
     double x(qsizetype i) const { return block(i).x[i & Mask]; }
     float value(int line, qsizetype i) const { return block(i).y[line][i & Mask]; }
     // Calls f(x, value) for the samples [begin, end) of one line, in order.
@@ -105,4 +107,5 @@ private:
     std::vector<std::unique_ptr<Block>> m_blocks;
     std::array<std::vector<Level>, ChartLineCount> m_upper;
     qsizetype m_size = 0;
+    quint64 m_generation = 0;
 };

@@ -42,6 +42,7 @@ private slots:
     void fewSamplesDrawnOneByOne();
     void denseSamplesDrawnPerColumn();
     void gapsBreakTheLine();
+    void keptPictureMatchesAFreshOne();
 };
 
 void TestChartLines::acrossBlocks()
@@ -256,6 +257,59 @@ void TestChartLines::gapsBreakTheLine()
     const auto gaps = std::count_if(points.begin(), points.end(),
                                     [](const QPointF &p) { return std::isnan(p.y()); });
     QCOMPARE(gaps, 1);
+}
+
+// On screen a dense line is kept as a picture and only its newest columns
+// are drawn again: after samples with new extremes, new columns, gaps, and
+// a window sliding by part of a column and by whole columns, the chart
+// looks exactly as when drawn afresh.
+void TestChartLines::keptPictureMatchesAFreshOne()
+{
+    ChartPlot plot;
+    plot.resize(652, 348);
+    for (int k = 0; k < 5; ++k)
+        plot.setLineVisible(k, true);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    QRandomGenerator random(57);
+    double x = 0;
+    auto add = [&](int count) {
+        for (int i = 0; i < count; ++i, x += 0.0125) {
+            std::array<double, 5> v{};
+            for (double &y : v)
+                y = random.bounded(100.0) + (random.bounded(500) == 0 ? 400 : 0);
+            if (random.bounded(3000) == 0)
+                v[0] = NaN;
+            plot.appendSample(x, v);
+        }
+    };
+    auto compare = [&](const char *step) {
+        plot.replot(QCustomPlot::rpImmediateRefresh);
+        const QImage kept = plot.grab().toImage();
+        for (int k = 0; k < 5; ++k)
+            plot.line(k)->forgetPicture();
+        plot.replot(QCustomPlot::rpImmediateRefresh);
+        QVERIFY2(plot.grab().toImage() == kept, step);
+    };
+    plot.setValueRange({-10, 600});
+    plot.setTimeRange({0, 100});
+    add(4000);
+    compare("filling");
+    for (int round = 0; round < 30; ++round) {
+        add(1 + random.bounded(40));
+        plot.replot(QCustomPlot::rpImmediateRefresh); // kept, then brought up to date
+        add(1 + random.bounded(40));
+        compare("samples added");
+    }
+    add(8000 - int(x / 0.0125)); // past the window: it slides
+    for (int round = 0; round < 30; ++round) {
+        add(1 + random.bounded(20));
+        plot.setTimeRange({x - 100, x});
+        plot.replot(QCustomPlot::rpImmediateRefresh);
+        add(1 + random.bounded(20));
+        plot.setTimeRange({x - 100, x});
+        compare("sliding");
+    }
 }
 
 QTEST_MAIN(TestChartLines)
