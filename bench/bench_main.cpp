@@ -4,6 +4,7 @@
 // frame (12.5 ms at 80/s), the display tick (50 ms), a replot (40 ms).
 #include "application.h"
 #include "backendfactory.h"
+#include "chartline.h"
 #include "chartpage.h"
 #include "chartplot.h"
 #include "devicelink.h"
@@ -302,12 +303,91 @@ void benchChart()
         replotName.c_str(), 20, [&] { chart->replot(QCustomPlot::rpImmediateRefresh); },
         "< 40000 (a replot)");
 
+    // Sampling at 80/s on top of the hour, as the page runs it: the ticks,
+    // and the replots it decides on, at most one per 40 ms of the ticks'
+    // nominal time. This thread's CPU time for both, per second sampled.
+    constexpr int Seconds = 30;
+    int replots = 0;
+    double lastReplotMs = -1e9, cpu = 0;
+    for (int i = 0; i < Seconds * 80; ++i) {
+        protocol.handleDeviceReport(1, frames[size_t((Ticks + i) % FrameCount)]);
+        const double cpuStart = threadCpuMicroseconds();
+        page.sampleTick();
+        const double nowMs = i * 12.5;
+        if (page.replotDue() && nowMs - lastReplotMs >= ChartPage::ReplotIntervalMs) {
+            chart->replot(QCustomPlot::rpImmediateRefresh);
+            lastReplotMs = nowMs;
+            ++replots;
+        }
+        cpu += threadCpuMicroseconds() - cpuStart;
+    }
+    row("chart, CPU per second at 80/s, an hour kept, 1 h window shown",
+        number("%.2f", cpu / Seconds / 1000),
+        "ms CPU per s (" + number("%.1f", double(replots) / Seconds) + " replots/s)",
+        "< 20 (2 % of a core)");
+
     const double points = 5.0 * double(chart->sampleCount());
     row("chart memory allocated per point",
         number("%.2f", double(chart->samples().allocatedBytes()) / points), "bytes");
     row("chart heap growth per point", number("%.2f", double(heapAfter - heapBefore) / points),
         "bytes");
     link.releaseAll();
+}
+
+// A day at 80/s kept, five lines: a replot of the 1 h window at its end and
+// of the whole day, each reading a few summaries per pixel column.
+void benchChartDay()
+{
+    ChartPlot chart;
+    chart.resize(652, 348);
+    for (int k = 0; k < ChartLineCount; ++k)
+        chart.setLineVisible(k, true);
+    chart.show();
+    QApplication::processEvents();
+
+    constexpr qsizetype Samples = qsizetype(24) * 3600 * 80;
+    float time = 0;
+    for (qsizetype i = 0; i < Samples; ++i) {
+        const double t = double(i) * 0.0125;
+        const double noise = double(i * 37 % 11) - 5;
+        chart.appendSample(time, {500 + 120 * std::sin(t * 0.7) + noise,
+                                  300 + 80 * std::sin(t * 1.3), -40 + 25 * std::cos(t * 0.4),
+                                  900 + 60 * std::sin(t * 2.1) - noise, 1660 + noise});
+        time += 0.0125f;
+    }
+    chart.setValueRange({-100, 2000});
+    chart.setTimeRange({time - 3200.0, time});
+    chart.replot(QCustomPlot::rpImmediateRefresh);
+    // As sampling runs: a new sample, the window slid, the replot.
+    qsizetype i = Samples;
+    const std::string hourName = "chart replot after a new sample, a day kept, 1 h window shown (" +
+                                 std::to_string(Samples) + " points per line)";
+    report(
+        hourName.c_str(), 200,
+        [&] {
+            const double t = double(i++) * 0.0125;
+            chart.appendSample(time, {500 + 120 * std::sin(t * 0.7), 300, -40, 900, 1660});
+            time += 0.0125f;
+            chart.setTimeRange({time - 3200.0, time});
+            chart.replot(QCustomPlot::rpImmediateRefresh);
+        },
+        "< 2000 (2 ms)");
+    // Drawn afresh, as after an axis, size or line change.
+    auto afresh = [&] {
+        for (int k = 0; k < ChartLineCount; ++k)
+            chart.line(k)->forgetPicture();
+        chart.replot(QCustomPlot::rpImmediateRefresh);
+    };
+    report("chart replot drawn afresh, a day kept, 1 h window shown", 50, afresh);
+    chart.setTimeRange({0, time});
+    report("chart replot drawn afresh, a day kept, the whole day shown", 50, afresh);
+    const double samples = double(chart.sampleCount());
+    row("chart memory of a day at 80/s (" + number("%.0f", samples) + " samples, 5 lines)",
+        number("%.0f", double(chart.samples().allocatedBytes()) / (1024.0 * 1024.0)),
+        "MiB, of it " +
+            number("%.1f", 100.0 * double(chart.samples().summaryBytes()) /
+                               double(chart.samples().allocatedBytes())) +
+            " % summaries");
 }
 
 qint64 monotonicNs()
@@ -487,6 +567,7 @@ int main(int argc, char *argv[])
     benchRecordingAndSettings();
     benchDisplayTick();
     benchChart();
+    benchChartDay();
     benchStartUp();
     benchChartHourMemory();
     printTable();

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config make
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libqcustomplot-dev libhidapi-dev libudev-dev
+  libqcustomplot-dev libhidapi-dev libudev-dev qt6-svg-dev
   xvfb xauth
   fonts-wine fonts-crosextra-carlito fonts-liberation fonts-dejavu-core
 )

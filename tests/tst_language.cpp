@@ -79,6 +79,7 @@ private slots:
     void connectionTextWaitsForTheNextEvent();
     void statusFieldsGetIdleTextAndKeepTheirColour_data();
     void statusFieldsGetIdleTextAndKeepTheirColour();
+    void chartStatusShowsItsStateAfterASwitch();
     void listsKeepTheirSelectedPosition_data();
     void listsKeepTheirSelectedPosition();
     void editBoxesWithoutARowKeepTheirContents();
@@ -310,6 +311,34 @@ void TestLanguage::statusFieldsGetIdleTextAndKeepTheirColour()
     choose(0);
     QTEST(field->text(), "polish");
     QCOMPARE(field->palette().color(QPalette::Base), Colours::Active);
+}
+
+// Not the idle text on the active colour while the chart samples: its
+// state, in the new language; the initial text until Start or Pause.
+void TestLanguage::chartStatusShowsItsStateAfterASwitch()
+{
+    auto *status = control<QLineEdit>("ChartStatus");
+    const QColor normal = status->palette().color(QPalette::Base);
+    choose(1);
+    QCOMPARE(status->text(), QString("INACTIVE"));
+    QCOMPARE(status->palette().color(QPalette::Base), normal);
+    choose(0);
+    QCOMPARE(status->text(), QString("NIEAKTYWNY"));
+
+    control<QAbstractButton>("Btn_ChartStart")->click();
+    choose(1);
+    QCOMPARE(status->text(), QString("ACTIVE"));
+    QCOMPARE(status->palette().color(QPalette::Base), Colours::Active);
+    choose(0);
+    QCOMPARE(status->text(), QString("AKTYWNY"));
+    QCOMPARE(status->palette().color(QPalette::Base), Colours::Active);
+
+    control<QAbstractButton>("Btn_ChartPause")->click();
+    choose(1);
+    QCOMPARE(status->text(), QString("INACTIVE"));
+    QCOMPARE(status->palette().color(QPalette::Base), Colours::Inactive);
+    choose(0);
+    QCOMPARE(status->text(), QString("NIEKATYWNY"));
 }
 
 void TestLanguage::listsKeepTheirSelectedPosition_data()

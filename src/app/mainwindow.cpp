@@ -122,6 +122,7 @@ void MainWindow::createPages()
     connect(m_settingsFileBar, &SettingsFileBar::statusMessage, ui->Label_Status, &QLabel::setText);
     m_chartPage = new ChartPage(m_link, m_protocol);
     hostPage(ui->TabSheet2, m_chartPage);
+    m_chartPage->setDecimalPlaces([this] { return decimalPlacesOf(m_displayState.decimalPlaces); });
     m_recordingPage = new RecordingPage(m_link, m_protocol, m_displayState);
     hostPage(ui->TabSheet3, m_recordingPage);
 

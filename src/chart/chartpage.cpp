@@ -2,26 +2,28 @@
 
 #include "ui_chartpage.h"
 
+#include "chartline.h"
 #include "chartoutput.h"
 #include "chartplot.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
 #include "dialogs.h"
+#include "displaystate.h"
 #include "messagetable.h"
+#include "pointsfile.h"
 #include "statusfield.h"
 
-#include <QPrintDialog>
+#include <QPageSetupDialog>
 #include <QPrinter>
 
 namespace {
 
 constexpr int StatusFontPx = 12;
 
-bool showPrintDialog(QPrinter &printer, QWidget *parent)
+// Not a print dialog, whose "Print" button would seem to print.
+bool showPrinterSetup(QPrinter &printer, QWidget *parent)
 {
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    return dialog.exec() == QDialog::Accepted;
+    return ChartPage::printerSetupDialog(printer, parent)->exec() == QDialog::Accepted;
 }
 
 QString saveFailedText(const QString &fileName, const QString &reason)
@@ -33,9 +35,14 @@ QString saveFailedText(const QString &fileName, const QString &reason)
 
 } // namespace
 
+std::unique_ptr<QDialog> ChartPage::printerSetupDialog(QPrinter &printer, QWidget *parent)
+{
+    return std::make_unique<QPageSetupDialog>(&printer, parent);
+}
+
 ChartPage::ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::ChartPage>()), m_link(link), m_protocol(protocol),
-      m_printerSetup(showPrintDialog), m_sampleTimer(InitialInterval, [this] { postTick(); })
+      m_printerSetup(showPrinterSetup), m_sampleTimer(InitialInterval, [this] { postTick(); })
 {
     ui->setupUi(this);
 
@@ -52,11 +59,15 @@ ChartPage::ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWi
     connect(ui->Btn_ChartTips, &QAbstractButton::clicked, this, &ChartPage::showTips);
     connect(ui->Btn_Print, &QAbstractButton::clicked, this, &ChartPage::printChart);
     connect(ui->Btn_CharPrintSetting, &QAbstractButton::clicked, this, &ChartPage::setUpPrinter);
-    connect(ui->Btn_SaveBmpChart, &QAbstractButton::clicked, this, &ChartPage::saveBitmap);
+    connect(ui->Btn_SaveBmpChart, &QAbstractButton::clicked, this, &ChartPage::savePicture);
     // Only the user's choice runs them; start-up calls them itself.
     connect(ui->ComboB_ChartSampling, &QComboBox::activated, this, &ChartPage::applySampling);
     connect(ui->Cb_ChartTimeWindow, &QComboBox::activated, this, &ChartPage::applyWindow);
-    connect(ui->Chart1, &QCustomPlot::afterReplot, this, [this] { ++m_replotCount; });
+    // Every replot counts as drawn, the mouse's and the resize's too.
+    connect(ui->Chart1, &QCustomPlot::afterReplot, this, [this] {
+        ++m_replotCount;
+        m_replotDecision.drawn(ui->Chart1->view());
+    });
 
     m_replotTimer.setSingleShot(true);
     connect(&m_replotTimer, &QTimer::timeout, this, &ChartPage::replotIfShown);
@@ -89,7 +100,7 @@ void ChartPage::applyPreferences(const ChartPreferences &p)
     select(ui->Cb_ChartTimeWindow, p.TimeSize);
     for (int k = 0; k < ChartLineCount; ++k)
         ui->Chart1->setLineVisible(k, p.ChartSeries[k]);
-    scheduleReplot();
+    markChanged();
 }
 
 ChartPreferences ChartPage::preferences() const
@@ -105,11 +116,14 @@ ChartPreferences ChartPage::preferences() const
 void ChartPage::applyLanguage()
 {
     ui->Chart1->setLineTitles(ChartPlot::lineTitles(ActiveLanguage()));
-    scheduleReplot();
+    markChanged();
+    if (m_statusShown) // the switch wrote the idle text, whatever the state
+        showRunning(m_sampler.state().ChartRunning);
 }
 
 void ChartPage::showRunning(bool running)
 {
+    m_statusShown = true;
     setStatusField(ui->ChartStatus, running, GetTextOrDefault(QStringLiteral("IDS_101")),
                    GetTextOrDefault(QStringLiteral("IDS_102")));
 }
@@ -132,7 +146,7 @@ void ChartPage::resetChart()
     ui->Chart1->setTimeRange(reset.timeRange);
     ui->Chart1->setValueRange(reset.valueRange);
     ui->Chart1->clearPoints();
-    scheduleReplot();
+    markChanged();
 }
 
 void ChartPage::applySampling()
@@ -185,6 +199,7 @@ void ChartPage::sampleTick()
         if (tick.timeRange)
             chart->setTimeRange(*tick.timeRange);
         chart->setValueRange(tick.valueRange);
+        m_replotDecision.sampleAdded(tick.x, tick.y, chart->view());
         scheduleReplot();
         return;
     }
@@ -218,21 +233,42 @@ void ChartPage::setUpPrinter()
     m_printerSetup(printer(), this);
 }
 
-void ChartPage::saveBitmap()
+void ChartPage::savePicture()
 {
-    const QString chosen = Dialogs::saveFileName(this, ChartOutput::BitmapFilter);
+    const QString chosen = Dialogs::saveFileName(this, ChartOutput::PictureFilter);
     if (chosen.isEmpty())
         return;
-    const QString fileName = ChartOutput::bitmapFileName(chosen);
-    if (const std::optional<QString> reason = ChartOutput::saveBitmap(*ui->Chart1, fileName))
+    const ChartOutput::PictureTarget target = ChartOutput::pictureTarget(chosen);
+    std::optional<QString> reason;
+    if (target.format == ChartOutput::PictureFormat::Csv) {
+        const ChartPlot *chart = ui->Chart1;
+        QStringList names;
+        for (int k = 0; k < ChartLineCount; ++k)
+            names << chart->line(k)->name();
+        const int decimals = m_decimalPlaces ? m_decimalPlaces() : DefaultDecimalPlaces;
+        reason = PointsFile::write(target.fileName, chart->samples(), names, decimals, QLocale());
+    } else {
+        reason = ChartOutput::savePicture(*ui->Chart1, target.fileName, target.format);
+    }
+    if (reason)
         Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
-                             saveFailedText(fileName, *reason), QMessageBox::Ok});
+                             saveFailedText(target.fileName, *reason), QMessageBox::Ok});
+}
+
+bool ChartPage::replotDue() const
+{
+    return m_replotDecision.isDue(ui->Chart1->view());
+}
+
+void ChartPage::markChanged()
+{
+    m_replotDecision.markChanged();
+    scheduleReplot();
 }
 
 void ChartPage::scheduleReplot()
 {
-    m_replotDue = true;
-    if (isVisible() && !m_replotTimer.isActive())
+    if (isVisible() && !m_replotTimer.isActive() && m_replotDecision.isDue(ui->Chart1->view()))
         startReplotTimer();
 }
 
@@ -244,9 +280,8 @@ void ChartPage::startReplotTimer()
 
 void ChartPage::replotIfShown()
 {
-    if (!m_replotDue || !isVisible())
+    if (!isVisible() || !m_replotDecision.isDue(ui->Chart1->view()))
         return; // showEvent() starts the timer again
-    m_replotDue = false;
     m_sinceReplot.start();
     ui->Chart1->replot(QCustomPlot::rpQueuedRefresh);
 }
@@ -254,6 +289,5 @@ void ChartPage::replotIfShown()
 void ChartPage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_replotDue && !m_replotTimer.isActive())
-        startReplotTimer();
+    scheduleReplot();
 }

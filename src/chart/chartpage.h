@@ -3,6 +3,7 @@
 #include "chartpreferences.h"
 #include "chartsampler.h"
 #include "periodictimer.h"
+#include "replotdecision.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -18,6 +19,7 @@ class ChartPage;
 class ChartPlot;
 class DeviceLink;
 class DeviceProtocol;
+class QDialog;
 class QPrinter;
 
 // The chart page (TabSheet2): five lines sampled from the live values by a
@@ -35,6 +37,10 @@ public:
     // Answers the printer set-up instead of a dialog; true when confirmed.
     using PrinterSetup = std::function<bool(QPrinter &printer, QWidget *parent)>;
 
+    // The printer set-up shown when no other is set: paper and orientation
+    // (and the printer where the platform allows), confirmed with OK.
+    static std::unique_ptr<QDialog> printerSetupDialog(QPrinter &printer, QWidget *parent);
+
     ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWidget *parent = nullptr);
     ~ChartPage() override;
 
@@ -45,8 +51,9 @@ public:
     // outside a list selects nothing) and shows or hides the lines.
     void applyPreferences(const ChartPreferences &preferences);
     ChartPreferences preferences() const;
-    // Legend texts in the active language; the controls' texts are the
-    // language switch's.
+    // Legend texts in the active language, and ChartStatus's current state
+    // in it once Start, Pause or a disconnection has written the field; the
+    // controls' texts are the language switch's, which runs first.
     void applyLanguage();
 
     // Handlers.
@@ -59,7 +66,7 @@ public:
     void showTips();
     void printChart();    // throws std::runtime_error when printing fails
     void setUpPrinter();
-    void saveBitmap();
+    void savePicture(); // Btn_SaveBmpChart: BMP, PNG, SVG, PDF or the points as CSV
 
     const ChartState &state() const { return m_sampler.state(); }
     ChartPlot *plot() const;
@@ -67,8 +74,16 @@ public:
     // The printer settings of this run, made on first use.
     QPrinter &printer();
     void setPrinterSetup(PrinterSetup setup) { m_printerSetup = std::move(setup); }
+    // Where the points file takes its decimal places from (Cb_Decp's
+    // choice); DefaultDecimalPlaces until set.
+    void setDecimalPlaces(std::function<int()> decimalPlaces)
+    {
+        m_decimalPlaces = std::move(decimalPlaces);
+    }
     int replotCount() const { return m_replotCount; }
     bool replotPending() const { return m_replotTimer.isActive(); }
+    // Something visible changed since the last replot.
+    bool replotDue() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -79,6 +94,7 @@ private slots:
 private:
     void postTick(); // timer thread
     void showRunning(bool running);
+    void markChanged(); // something visible changed; replot when shown
     void scheduleReplot();
     void startReplotTimer();
     void replotIfShown();
@@ -87,12 +103,14 @@ private:
     const DeviceLink &m_link;
     const DeviceProtocol &m_protocol;
     ChartSampler m_sampler;
+    bool m_statusShown = false; // until then ChartStatus keeps its initial text
     std::unique_ptr<QPrinter> m_printer;
     PrinterSetup m_printerSetup;
+    std::function<int()> m_decimalPlaces;
 
     QTimer m_replotTimer;
     QElapsedTimer m_sinceReplot;
-    bool m_replotDue = false;
+    ReplotDecision m_replotDecision;
     int m_replotCount = 0;
 
     std::atomic<bool> m_tickPosted{false};

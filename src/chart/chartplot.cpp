@@ -191,6 +191,12 @@ AxisRange ChartPlot::valueRange() const
     return {yAxis->range().lower, yAxis->range().upper};
 }
 
+ChartView ChartPlot::view() const
+{
+    return {timeRange(), valueRange(), axisRect()->width(), axisRect()->height(),
+            lineVisibility()};
+}
+
 void ChartPlot::undoZoom()
 {
     xAxis->setRange(m_homeTime);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chartsampler.h"
+#include "replotdecision.h"
 #include "samplestore.h"
 
 #include <qcustomplot.h>
@@ -48,6 +49,8 @@ public:
     AxisRange timeRange() const;
     AxisRange valueRange() const;
     void undoZoom();
+    // What a replot would show besides the points.
+    ChartView view() const;
 
 signals:
     // The user ticked or cleared a line's box in the legend.

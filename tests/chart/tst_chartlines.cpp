@@ -3,6 +3,7 @@
 #include "chartplot.h"
 #include "samplestore.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <cmath>
@@ -34,10 +35,14 @@ private slots:
     void bounds_data();
     void bounds();
     void span();
+    void summariesMatchAScan_data();
+    void summariesMatchAScan();
+    void summariesTakeAFifthAtMost();
     void clearGivesMemoryBack();
     void fewSamplesDrawnOneByOne();
     void denseSamplesDrawnPerColumn();
     void gapsBreakTheLine();
+    void keptPictureMatchesAFreshOne();
 };
 
 void TestChartLines::acrossBlocks()
@@ -99,6 +104,78 @@ void TestChartLines::span()
     QVERIFY(b.gap);
     QCOMPARE(broken.span(0, 5, 8).low, 5.0f);
     QVERIFY(!broken.span(0, 5, 8).gap);
+}
+
+void TestChartLines::summariesMatchAScan_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("gapShare"); // of the samples that are NaN
+
+    const int blocks = int(SampleStore::BlockSize);
+    QTest::newRow("under one group") << 1u << 13 << 0.0;
+    QTest::newRow("one block and a bit") << 2u << blocks + 37 << 0.0;
+    QTest::newRow("five blocks, three levels above a block") << 3u << 5 * blocks + 999 << 0.0;
+    QTest::newRow("with gaps") << 4u << 3 * blocks + 5 << 0.001;
+    QTest::newRow("eight blocks exactly, gaps") << 5u << 8 * blocks << 0.0002;
+}
+
+// Random values with rare spikes, ranges with random ends and ones on the
+// group edges: the summaries give what a scan of every value gives.
+void TestChartLines::summariesMatchAScan()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, count);
+    QFETCH(double, gapShare);
+    QRandomGenerator random(seed);
+    SampleStore store;
+    for (int i = 0; i < count; ++i) {
+        std::array<double, 5> v{};
+        for (double &y : v) {
+            y = random.bounded(200.0) - 100;
+            if (random.bounded(1000) == 0)
+                y *= 1000; // a spike
+            if (random.generateDouble() < gapShare)
+                y = NaN;
+        }
+        store.append(i * 0.0125, v);
+    }
+
+    auto check = [&](int line, qsizetype begin, qsizetype end) {
+        const SampleStore::Span fast = store.span(line, begin, end);
+        const SampleStore::Span all = store.scan(line, begin, end);
+        const QByteArray where = QByteArray::number(begin) + ".." + QByteArray::number(end);
+        QVERIFY2(fast.low == all.low && fast.high == all.high && fast.gap == all.gap,
+                 where.constData());
+    };
+    const qsizetype n = store.size();
+    const qsizetype edges[] = {0, 1, 15, 16, 17, 31, 32, 33, 255, 256,
+                               SampleStore::BlockSize - 1, SampleStore::BlockSize,
+                               SampleStore::BlockSize + 1, 2 * SampleStore::BlockSize,
+                               4 * SampleStore::BlockSize - 16, n - 1, n};
+    for (qsizetype a : edges) {
+        for (qsizetype b : edges) {
+            if (a <= b && b <= n)
+                check(int(a % 5), a, b);
+        }
+    }
+    for (int round = 0; round < 3000; ++round) {
+        qsizetype a = random.bounded(n + 1), b = random.bounded(n + 1);
+        if (a > b)
+            std::swap(a, b);
+        check(round % 5, a, b);
+    }
+}
+
+// Summary memory against the kept samples it summarises, full blocks only.
+void TestChartLines::summariesTakeAFifthAtMost()
+{
+    SampleStore store;
+    fill(store, 40 * SampleStore::BlockSize, [](qsizetype i) { return double(i % 7); });
+    const qsizetype summaries = store.summaryBytes();
+    QVERIFY(summaries > 0);
+    QVERIFY2(5 * summaries <= store.allocatedBytes() - summaries,
+             qPrintable(QString("%1 of %2").arg(summaries).arg(store.allocatedBytes())));
 }
 
 void TestChartLines::clearGivesMemoryBack()
@@ -180,6 +257,59 @@ void TestChartLines::gapsBreakTheLine()
     const auto gaps = std::count_if(points.begin(), points.end(),
                                     [](const QPointF &p) { return std::isnan(p.y()); });
     QCOMPARE(gaps, 1);
+}
+
+// On screen a dense line is kept as a picture and only its newest columns
+// are drawn again: after samples with new extremes, new columns, gaps, and
+// a window sliding by part of a column and by whole columns, the chart
+// looks exactly as when drawn afresh.
+void TestChartLines::keptPictureMatchesAFreshOne()
+{
+    ChartPlot plot;
+    plot.resize(652, 348);
+    for (int k = 0; k < 5; ++k)
+        plot.setLineVisible(k, true);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    QRandomGenerator random(57);
+    double x = 0;
+    auto add = [&](int count) {
+        for (int i = 0; i < count; ++i, x += 0.0125) {
+            std::array<double, 5> v{};
+            for (double &y : v)
+                y = random.bounded(100.0) + (random.bounded(500) == 0 ? 400 : 0);
+            if (random.bounded(3000) == 0)
+                v[0] = NaN;
+            plot.appendSample(x, v);
+        }
+    };
+    auto compare = [&](const char *step) {
+        plot.replot(QCustomPlot::rpImmediateRefresh);
+        const QImage kept = plot.grab().toImage();
+        for (int k = 0; k < 5; ++k)
+            plot.line(k)->forgetPicture();
+        plot.replot(QCustomPlot::rpImmediateRefresh);
+        QVERIFY2(plot.grab().toImage() == kept, step);
+    };
+    plot.setValueRange({-10, 600});
+    plot.setTimeRange({0, 100});
+    add(4000);
+    compare("filling");
+    for (int round = 0; round < 30; ++round) {
+        add(1 + random.bounded(40));
+        plot.replot(QCustomPlot::rpImmediateRefresh); // kept, then brought up to date
+        add(1 + random.bounded(40));
+        compare("samples added");
+    }
+    add(8000 - int(x / 0.0125)); // past the window: it slides
+    for (int round = 0; round < 30; ++round) {
+        add(1 + random.bounded(20));
+        plot.setTimeRange({x - 100, x});
+        plot.replot(QCustomPlot::rpImmediateRefresh);
+        add(1 + random.bounded(20));
+        plot.setTimeRange({x - 100, x});
+        compare("sliding");
+    }
 }
 
 QTEST_MAIN(TestChartLines)

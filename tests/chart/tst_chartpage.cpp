@@ -13,10 +13,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageSetupDialog>
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -70,15 +72,18 @@ private slots:
     void legendBoxesShowAndHide();
     void mouseZoomsAndScrolls();
     void replotsAreCoalescedAndOnlyWhenShown();
+    void replotOnlyWhenTheChartChanges();
     void tips();
     void printAfterConfirmation_data();
     void printAfterConfirmation();
     void printWithoutPrinterIsAnError();
     void printerSetupIsKeptForThisRun();
+    void printerSetupPrintsNothing();
     void saveBitmap_data();
     void saveBitmap();
     void saveCancelled();
     void failedSaveWarns();
+    void pointsSavedInTheActiveLanguage();
 
 private:
     template <typename T = QWidget> T *find(const QString &name)
@@ -655,6 +660,36 @@ void TestChartPage::replotsAreCoalescedAndOnlyWhenShown()
     QTRY_VERIFY(!m_page->replotPending());
 }
 
+// In the 1 h window a pixel column holds about 400 samples at 80/s: a
+// sample with the same values there changes nothing drawn.
+void TestChartPage::replotOnlyWhenTheChartChanges()
+{
+    stopTimer();
+    connectModule();
+    ChartPreferences hour;
+    hour.Sampling = 0;
+    hour.TimeSize = 6;
+    m_page->applyPreferences(hour);
+    m_page->startUp();
+    m_page->startSampling();
+    showPage();
+    m_page->sampleTick();
+    QTRY_VERIFY(!m_page->replotPending());
+    const int before = m_page->replotCount();
+
+    m_page->sampleTick();
+    QVERIFY(!m_page->replotPending());
+    QCOMPARE(m_page->replotCount(), before);
+
+    LiveValues higher = knownFrame();
+    higher.Input1 = 600.0f; // a new highest value of the shown line
+    m_module->setFixedFrame(higher);
+    QTRY_COMPARE(m_rig->protocol->liveValues().Input1, 600.0f);
+    m_page->sampleTick();
+    QVERIFY(m_page->replotPending());
+    QTRY_COMPARE(m_page->replotCount(), before + 1);
+}
+
 void TestChartPage::tips()
 {
     find<QAbstractButton>("Btn_ChartTips")->click();
@@ -739,6 +774,25 @@ void TestChartPage::printerSetupIsKeptForThisRun()
     QCOMPARE(asked[1], asked[0]);
 }
 
+// A set-up dialog confirmed with OK, not a print dialog: accepting it
+// prints nothing.
+void TestChartPage::printerSetupPrintsNothing()
+{
+    QTemporaryDir dir;
+    QPrinter &printer = m_page->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("never.pdf"));
+    const std::unique_ptr<QDialog> dialog = ChartPage::printerSetupDialog(printer, m_page.get());
+    QVERIFY(qobject_cast<QPageSetupDialog *>(dialog.get()));
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    QVERIFY(buttons);
+    QVERIFY(buttons->button(QDialogButtonBox::Ok));
+    for (QAbstractButton *button : buttons->buttons())
+        QVERIFY2(!button->text().contains("Print"), qPrintable(button->text()));
+    dialog->accept();
+    QVERIFY(!QFile::exists(dir.filePath("never.pdf")));
+}
+
 void TestChartPage::saveBitmap_data()
 {
     QTest::addColumn<QString>("chosen");
@@ -774,7 +828,8 @@ void TestChartPage::saveBitmap()
 
     find<QAbstractButton>("Btn_SaveBmpChart")->click();
 
-    QCOMPARE(m_filters, QStringList{"Bitmap (*bmp)"});
+    QCOMPARE(m_filters, QStringList{"Bitmap (*bmp);;PNG (*.png);;SVG (*.svg);;PDF (*.pdf);;"
+                                    "Points (CSV) (*.csv)"});
     QVERIFY(m_messages.isEmpty());
     QFile file(dir.filePath(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -811,7 +866,7 @@ void TestChartPage::failedSaveWarns()
     const QString path = dir.filePath("missing/wykres.bmp");
     m_chosenFile = dir.filePath("missing/wykres");
 
-    m_page->saveBitmap();
+    m_page->savePicture();
 
     QCOMPARE(m_messages.size(), 1);
     QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
@@ -821,6 +876,31 @@ void TestChartPage::failedSaveWarns()
     QVERIFY(!QFile::exists(path));
     QCOMPARE(points(), 1);
     QVERIFY(m_page->state().ChartRunning);
+}
+
+// Every kept point, with the legend's names and Cb_Decp's decimal places.
+void TestChartPage::pointsSavedInTheActiveLanguage()
+{
+    stopTimer();
+    connectModule();
+    m_page->startUp();
+    m_page->startSampling();
+    m_page->sampleTick();
+    m_page->sampleTick();
+    m_page->setDecimalPlaces([] { return 3; });
+    SetActiveLanguage(2);
+    m_page->applyLanguage();
+    QTemporaryDir dir;
+    m_chosenFile = dir.filePath("points.CSV");
+
+    find<QAbstractButton>("Btn_SaveBmpChart")->click();
+
+    QVERIFY(m_messages.isEmpty());
+    QFile file(m_chosenFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("Time [s];Sensor 1;Sensor 2;Sensor 3;Sensor 4;Sum\r\n"
+                                        "0;500.000;-250.000;12.500;998.000;1260.500\r\n"
+                                        "1;500.000;-250.000;12.500;998.000;1260.500\r\n"));
 }
 
 QTEST_MAIN(TestChartPage)
