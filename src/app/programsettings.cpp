@@ -95,7 +95,7 @@ RecordingPreferences recordingPreferences(const ProgramPreferences &p)
 }
 
 bool writePreferencesAtClose(const QString &path, const ProgramPreferences &preferences,
-                             QString *failedKey)
+                             QString *failedKey, QString *reason)
 {
     const ProfileFile file(path);
     makeDirectoryFor(path); // a failure shows as the first key that cannot be written
@@ -118,6 +118,8 @@ bool writePreferencesAtClose(const QString &path, const ProgramPreferences &pref
         if (!written) {
             if (failedKey)
                 *failedKey = keyName(key);
+            if (reason)
+                *reason = file.errorString();
             return false;
         }
     }
