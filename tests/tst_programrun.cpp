@@ -12,7 +12,6 @@
 
 #include <csignal>
 #include <grp.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 class TestProgramRun : public QObject

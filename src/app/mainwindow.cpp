@@ -233,7 +233,8 @@ bool MainWindow::savePreferences()
 bool MainWindow::saveForSignal()
 {
     QString reason;
-    const bool written = writePreferencesAtClose(m_settingsFilePath, preferences(), nullptr, &reason);
+    const bool written =
+        writePreferencesAtClose(m_settingsFilePath, preferences(), nullptr, &reason);
     if (!written)
         std::fprintf(stderr, "%s: %s: %s\n", qPrintable(QCoreApplication::applicationName()),
                      qPrintable(unableToWriteText(m_settingsFilePath)), qPrintable(reason));

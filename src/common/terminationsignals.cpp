@@ -5,8 +5,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
