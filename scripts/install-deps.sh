@@ -10,6 +10,7 @@ packages=(
   libqcustomplot-dev libhidapi-dev libudev-dev qt6-svg-dev
   xvfb xauth
   fonts-wine fonts-crosextra-carlito fonts-liberation fonts-dejavu-core
+  qt6-translations-l10n
 )
 case "${1:-}" in
   package) packages+=(dpkg-dev file) ;; # dpkg-shlibdeps, and file to find the programs it reads

@@ -17,10 +17,12 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -88,6 +90,8 @@ private slots:
     void headerFontChangesDespiteItsStyleSheet();
     void otherWindowsStayPolish();
     void selectorEntriesDrawnAsLaidOut();
+    void qtsOwnButtonsFollowTheSelector_data();
+    void qtsOwnButtonsFollowTheSelector();
 
     void onlyTheWindowsOwnControls();
     void rowRules_data();
@@ -606,6 +610,34 @@ void TestLanguage::replacedListKeepsPosition()
     QCOMPARE(list->itemText(0), items.section(',', 0, 0));
     QTEST(list->currentIndex(), "expected");
     QCOMPARE(changes.count(), 0);
+}
+
+void TestLanguage::qtsOwnButtonsFollowTheSelector_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("polish");
+    QTest::addColumn<QString>("english");
+    QTest::newRow("Yes") << int(QDialogButtonBox::Yes) << "&Tak" << "&Yes";
+    QTest::newRow("No") << int(QDialogButtonBox::No) << "&Nie" << "&No";
+    QTest::newRow("Cancel") << int(QDialogButtonBox::Cancel) << "Anuluj" << "Cancel";
+    QTest::newRow("Open") << int(QDialogButtonBox::Open) << "Otwórz" << "Open";
+    QTest::newRow("Save") << int(QDialogButtonBox::Save) << "Zachowaj" << "Save";
+}
+
+// Qt's own dialogs (file choosers, print set-up, message boxes) speak the
+// window's language, and switch with it.
+void TestLanguage::qtsOwnButtonsFollowTheSelector()
+{
+    QFETCH(int, button);
+    QFETCH(QString, polish);
+    QFETCH(QString, english);
+    const auto which = QDialogButtonBox::StandardButton(button);
+    const auto textNow = [which] { return QDialogButtonBox(which).button(which)->text(); };
+    QCOMPARE(textNow(), polish);
+    choose(1);
+    QCOMPARE(textNow(), english);
+    choose(0);
+    QCOMPARE(textNow(), polish);
 }
 
 int main(int argc, char *argv[])

@@ -1,6 +1,7 @@
 // The real program against the simulated module, as a technician runs it:
-// config.ini beside the executable switches recording on; SIGTERM closes
-// the window as a close request does.
+// config.ini beside the executable switches recording on; a termination
+// signal writes it and closes the recording file, and ends the program even
+// when config.ini cannot be written.
 #include "textlines.h"
 
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <grp.h>
+#include <unistd.h>
 
 class TestProgramRun : public QObject
 {
@@ -17,6 +20,7 @@ class TestProgramRun : public QObject
 private slots:
     void recordsAndKeepsItsSettings_data();
     void recordsAndKeepsItsSettings();
+    void endsOnSignalWithReadOnlySettings();
 };
 
 namespace {
@@ -26,6 +30,19 @@ const QStringList WrittenAtClose{
     "SaveDataSummary", "SaveDataSens1", "SaveDataSens2", "SaveDataSens3", "SaveDataSens4",
     "ChartSeries1", "ChartSeries2", "ChartSeries3", "ChartSeries4", "ChartSeries5", "TimeSize",
     "Sampling", "DecimalPoint", "Language"};
+
+QByteArray recordedBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+// The program promises to end within two seconds of a termination signal;
+// the cap leaves room for a loaded machine.
+constexpr int EndCapMs = 10000;
+
+// Root writes read-only files, so as root the program runs as nobody.
+constexpr uid_t Nobody = 65534;
 
 } // namespace
 
@@ -87,6 +104,57 @@ void TestProgramRun::recordsAndKeepsItsSettings()
     QCOMPARE(keys, WrittenAtClose);
     QVERIFY(written.contains(QStringLiteral("Checkbox_DataAcquistion=1")));
     QVERIFY(written.contains(QStringLiteral("FileName=pomiary.csv")));
+}
+
+void TestProgramRun::endsOnSignalWithReadOnlySettings()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString program = dir.filePath(QStringLiteral("klv57-pc"));
+    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), program));
+    const QByteArray settings = "[Options]\r\nCheckbox_DataAcquistion=1\r\nFileName=pomiary.csv\r\n";
+    const QString configPath = dir.filePath(QStringLiteral("config.ini"));
+    QFile config(configPath);
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(settings);
+    config.close();
+    QVERIFY(config.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        for (const QString &path : {dir.path(), configPath})
+            QVERIFY(::chown(QFile::encodeName(path).constData(), Nobody, Nobody) == 0);
+    }
+
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("HOME"), dir.path());
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(dir.path());
+    if (asRoot) {
+        run.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
+                ::_exit(97);
+        });
+    }
+    run.start(program, {QStringLiteral("--simulate")});
+    QVERIFY(run.waitForStarted());
+
+    const QString recording = dir.filePath(QStringLiteral("pomiary.csv"));
+    QTRY_VERIFY_WITH_TIMEOUT(textLines(recording).size() > 5, 20000);
+    ::kill(pid_t(run.processId()), SIGTERM);
+    QVERIFY2(run.waitForFinished(EndCapMs), "still running after SIGTERM");
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), 1); // config.ini was not written
+
+    const QString errors = QString::fromLocal8Bit(run.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("Unable to write to %1: ").arg(configPath)), qPrintable(errors));
+    QCOMPARE(recordedBytes(configPath), settings);
+    // The recording file was closed with every line complete.
+    QVERIFY(recordedBytes(recording).endsWith("\r\n"));
+    QCOMPARE(textLines(recording).value(0), QStringLiteral("Date;Time;No.;Canal 1;"));
 }
 
 QTEST_GUILESS_MAIN(TestProgramRun)

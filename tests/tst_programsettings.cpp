@@ -219,8 +219,10 @@ void TestProgramSettings::writeFailure()
     put(m_dir.filePath(QStringLiteral("file")), "x");
     const QString impossible = m_dir.filePath(QStringLiteral("file/config.ini"));
     QString failedKey;
-    QVERIFY(!writePreferencesAtClose(impossible, ProgramPreferences(), &failedKey));
+    QString reason;
+    QVERIFY(!writePreferencesAtClose(impossible, ProgramPreferences(), &failedKey, &reason));
     QCOMPARE(failedKey, QStringLiteral("Checkbox_DataAcquistion"));
+    QVERIFY(!reason.isEmpty()); // the system's words, for standard error
     QVERIFY(!writeFileName(impossible, QStringLiteral("a.csv")));
     QCOMPARE(unableToWriteText(QStringLiteral("/opt/klv57/config.ini")),
              QStringLiteral("Unable to write to /opt/klv57/config.ini"));

@@ -12,6 +12,7 @@
 #include "programwindows.h"
 #include "terminationsignals.h"
 
+#include <chrono>
 #include <exception>
 #include <optional>
 
@@ -34,6 +35,7 @@ int main(int argc, char *argv[])
     if (!stallMs)
         return 1;
 
+    int status = 0;
     try {
         // 2. The device link. Its controller posts the first device change,
         //    handled once the event loop runs, after every window exists.
@@ -51,23 +53,25 @@ int main(int argc, char *argv[])
             link.releaseAll();
         });
 
-        // 5. Shutdown, logout and Ctrl+C close the main window as a close
-        //    request does: config.ini written, the recording file closed.
-        //    If config.ini cannot be written the error box says so, and the
-        //    program ends all the same.
+        // 5. Shutdown, logout and Ctrl+C end the program within two seconds
+        //    whatever is open: config.ini written and the recording file
+        //    closed, failures on standard error, no box anybody must answer;
+        //    exit status 1 when config.ini could not be written. A close
+        //    request from the window keeps its box and stays open instead.
         TerminationSignals terminationSignals;
         QObject::connect(&terminationSignals, &TerminationSignals::received, [&] {
-            if (!windows.form1.close())
-                QCoreApplication::quit();
+            const int code = windows.form1.saveForSignal() ? 0 : 1;
+            TerminationSignals::endProcessWithin(std::chrono::seconds(2), code);
+            QCoreApplication::exit(code); // not quit(): that asks the windows, which may refuse
         });
 
         // 6. Run.
         windows.form1.show();
-        Application::exec();
+        status = Application::exec();
     } catch (const std::exception &e) {
         Application::showError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
         Application::showError(QString());
     }
-    return 0;
+    return status;
 }

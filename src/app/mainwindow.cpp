@@ -30,6 +30,7 @@
 #include <QCoreApplication>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -199,6 +200,18 @@ bool MainWindow::savePreferences()
     return false;
 }
 
+bool MainWindow::saveForSignal()
+{
+    QString reason;
+    const bool written =
+        writePreferencesAtClose(m_settingsFilePath, preferences(), nullptr, &reason);
+    if (!written)
+        std::fprintf(stderr, "%s: %s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(unableToWriteText(m_settingsFilePath)), qPrintable(reason));
+    m_recordingPage->closeFileQuietly();
+    return written;
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!savePreferences()) { // the window stays open; the next close tries again
@@ -224,6 +237,7 @@ void MainWindow::showAbout()
 void MainWindow::applyChosenLanguage()
 {
     m_languageSwitch.setActiveLanguage(ui->siLangCombo1->currentIndex() + 1);
+    m_qtTranslations.setLanguage(ActiveLanguage()); // without its file Qt's dialogs stay English
     m_chartPage->applyLanguage(); // the legend is drawn by the chart, out of the store's reach
     showAccessProblem();
 }

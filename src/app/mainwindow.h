@@ -3,6 +3,7 @@
 #include "displaystate.h"
 #include "languageswitch.h"
 #include "livedisplaytick.h"
+#include "qttranslations.h"
 
 #include <QString>
 #include <QWidget>
@@ -53,6 +54,10 @@ public:
     void startUp();
     // Writes config.ini; false (after the error box) when a key could not be written.
     bool savePreferences();
+    // A termination signal: config.ini written and the recording file closed
+    // without a box, since nobody may be there to answer one; failures go to
+    // standard error. False when config.ini could not be written.
+    bool saveForSignal();
     void onPageChanged(int index);
     void showAbout();
     // The selector's entry index plus 1 becomes the active language; with no
@@ -85,4 +90,5 @@ private:
     SettingsFileBar *m_settingsFileBar = nullptr;
     const QString m_settingsFilePath;
     LanguageSwitch m_languageSwitch;
+    QtTranslations m_qtTranslations;
 };

@@ -124,8 +124,10 @@ int ProfileFile::readInteger(const QString &section, const QString &key, int fal
 bool ProfileFile::writeString(const QString &section, const QString &key,
                               const QString &value) const
 {
-    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+        m_errorString = QStringLiteral("the value holds a line break");
         return false; // would split the line, and read back as something else
+    }
     QByteArray content = readAll(m_path);
     const QByteArray eol = lineEndOf(content);
     const QByteArray keyLine = key.toUtf8() + '=' + quotedIfNeeded(value);
@@ -145,13 +147,16 @@ bool ProfileFile::writeString(const QString &section, const QString &key,
     // A directory that is not writable holding a writable config.ini (an
     // installation made so on purpose) can only be written in place.
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(content) != content.size()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+        m_errorString = file.errorString();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit()) {
+        m_errorString = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 bool ProfileFile::writeInteger(const QString &section, const QString &key, int value) const

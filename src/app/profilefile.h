@@ -38,6 +38,8 @@ public:
     bool writeString(const QString &section, const QString &key, const QString &value) const;
     bool writeInteger(const QString &section, const QString &key, int value) const;
     bool writeBoolean(const QString &section, const QString &key, bool value) const; // "1" / "0"
+    // Why the last write returned false, in the system's words.
+    QString errorString() const { return m_errorString; }
 
     // Optional sign, then decimal digits, or "0x"/"0X"/"$" and up to 8 hex
     // digits (taken as 32 bits, so 0xFFFFFFFF is -1); nothing around them.
@@ -45,4 +47,5 @@ public:
 
 private:
     QString m_path;
+    mutable QString m_errorString;
 };

@@ -74,7 +74,7 @@ ProgramPreferences readPreferences(const QString &path)
 }
 
 bool writePreferencesAtClose(const QString &path, const ProgramPreferences &preferences,
-                             QString *failedKey)
+                             QString *failedKey, QString *reason)
 {
     const ProfileFile file(path);
     makeDirectoryFor(path); // a failure shows as the first key that cannot be written
@@ -84,6 +84,8 @@ bool writePreferencesAtClose(const QString &path, const ProgramPreferences &pref
         if (!writeValue(file, key, preferenceValue(key, preferences))) {
             if (failedKey)
                 *failedKey = keyName(key);
+            if (reason)
+                *reason = file.errorString();
             return false;
         }
     }

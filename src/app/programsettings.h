@@ -87,9 +87,9 @@ ProgramPreferences readPreferences(const QString &path);
 
 // Writes keys 1, 2 and 4 to 20 in order, creating the directory if needed.
 // Stops at the first key that cannot be written: the keys before it stay
-// written, `failedKey` names it and the result is false.
+// written, `failedKey` names it, `reason` says why, and the result is false.
 bool writePreferencesAtClose(const QString &path, const ProgramPreferences &preferences,
-                             QString *failedKey = nullptr);
+                             QString *failedKey = nullptr, QString *reason = nullptr);
 
 // FileName, written at once when the user chooses a recording file.
 bool writeFileName(const QString &path, const QString &fileName);

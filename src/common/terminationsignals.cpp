@@ -4,7 +4,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +49,15 @@ TerminationSignals::~TerminationSignals()
             ::close(end);
         end = -1;
     }
+}
+
+void TerminationSignals::endProcessWithin(std::chrono::milliseconds deadline, int status)
+{
+    std::thread([deadline, status] {
+        std::this_thread::sleep_for(deadline);
+        std::fflush(stderr);
+        std::_Exit(status);
+    }).detach();
 }
 
 void TerminationSignals::readPending()

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <chrono>
+
 class QSocketNotifier;
 
 // SIGTERM, SIGINT and SIGHUP (shutdown, logout, Ctrl+C in a terminal)
@@ -15,6 +17,11 @@ class TerminationSignals : public QObject
 public:
     explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override; // the signals end the program at once again
+
+    // Once a signal is being handled: ends the process with `status` when
+    // it has not ended by itself within `deadline`, so a logout never waits
+    // on whatever holds the shutdown up.
+    static void endProcessWithin(std::chrono::milliseconds deadline, int status);
 
 signals:
     void received(int signalNumber);

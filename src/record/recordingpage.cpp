@@ -10,6 +10,10 @@
 #include "messagetable.h"
 #include "statusfield.h"
 
+#include <QCoreApplication>
+
+#include <cstdio>
+
 namespace {
 constexpr int StatusFontPx = 12;
 } // namespace
@@ -88,6 +92,16 @@ void RecordingPage::switchRecording()
         m_session.switchOn();
     else
         m_session.switchOff();
+}
+
+void RecordingPage::closeFileQuietly()
+{
+    disconnect(&m_session, &RecordingSession::failed, this, &RecordingPage::showFailure);
+    connect(&m_session, &RecordingSession::failed, this, [](const QString &errorString) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(errorString));
+    });
+    m_session.switchOff();
 }
 
 void RecordingPage::showFailure(const QString &errorString)

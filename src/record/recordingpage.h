@@ -37,6 +37,9 @@ public:
     void recordingStep();      // one stored measurement frame
     void switchRecording();    // Checkbox_Acquistion clicked
     void chooseFile();         // Button_SaveFilePath
+    // The program ends on a signal: the file closed, a failure told on
+    // standard error rather than in a box; the tick stays as it is.
+    void closeFileQuietly();
 
 signals:
     // What the status fields show after a frame: the status bar's field follows.

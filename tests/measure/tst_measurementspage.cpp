@@ -165,6 +165,9 @@ void TestMeasurementsPage::looks()
     QFETCH(QColor, text);
     QFETCH(QColor, background);
 
+    // Until the sensor settings arrive only input 1 counts as active and the
+    // others are greyed: look at the page once the module has reported.
+    waitForStartUp();
     anywhere<QTabWidget>("PageControl1")->setCurrentIndex(0);
     m_windows->form1.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m_windows->form1));
