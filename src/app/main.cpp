@@ -6,11 +6,17 @@
 #include "commandline.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
+#include "dialogs.h"
 #include "fonts.h"
+#include "languagefiles.h"
+#include "messageids.h"
+#include "messagetable.h"
 #include "programinfo.h"
 #include "programsettings.h"
 #include "programwindows.h"
 #include "terminationsignals.h"
+
+#include <QTimer>
 
 #include <exception>
 #include <optional>
@@ -34,24 +40,27 @@ int main(int argc, char *argv[])
     if (!stallMs)
         return 1;
 
+    // 2. Languages from translation files, before any window reads the store.
+    const QVector<LanguageFileRefusal> skippedLanguages = installLanguageFiles(languageFileDirectories());
+
     try {
-        // 2. The device link. Its controller posts the first device change,
+        // 3. The device link. Its controller posts the first device change,
         //    handled once the event loop runs, after every window exists.
         std::unique_ptr<HidBackend> backend = makeHidBackend(commandLine.parser.isSet(commandLine.simulate), *stallMs);
         DeviceLink link(backend.get());
         DeviceProtocol protocol(&link);
 
-        // 3. The five windows, in their order, wired to each other.
+        // 4. The five windows, in their order, wired to each other.
         ProgramWindows windows(link, protocol, settingsFilePath());
 
-        // 4. Stop polling and the read threads before windows are torn down,
+        // 5. Stop polling and the read threads before windows are torn down,
         //    so no report is handed to a window that is going away.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
             protocol.setPollEnabled(false);
             link.releaseAll();
         });
 
-        // 5. Shutdown, logout and Ctrl+C close the main window as a close
+        // 6. Shutdown, logout and Ctrl+C close the main window as a close
         //    request does: config.ini written, the recording file closed.
         //    If config.ini cannot be written the error box says so, and the
         //    program ends all the same.
@@ -61,8 +70,14 @@ int main(int argc, char *argv[])
                 QCoreApplication::quit();
         });
 
-        // 6. Run.
+        // 7. Run; each damaged translation file is told once, in the
+        //    chosen language.
         windows.form1.show();
+        QTimer::singleShot(0, &windows.form1, [&] {
+            for (const LanguageFileRefusal &skipped : skippedLanguages)
+                Dialogs::show(&windows.form1, {QMessageBox::Warning, GetTextOrDefault(Msg::IDS_68),
+                                               languageFileRefusalText(skipped), QMessageBox::Ok});
+        });
         Application::exec();
     } catch (const std::exception &e) {
         Application::showError(QString::fromLocal8Bit(e.what()));

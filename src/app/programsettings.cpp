@@ -1,5 +1,6 @@
 #include "programsettings.h"
 
+#include "messagetable.h"
 #include "profilefile.h"
 #include "programinfo.h"
 
@@ -71,7 +72,8 @@ ProgramPreferences readPreferences(const QString &path)
                        [&](int ProgramPreferences::*number) {
                            const int index =
                                file.readInteger(OptionsSection, keyName(key), key.defaultNumber);
-                           preferences.*number = index >= 0 && index < key.listSize ? index : -1;
+                           const int size = key.listSize == LanguageList ? languageCount() : key.listSize;
+                           preferences.*number = index >= 0 && index < size ? index : -1;
                        },
                        [&](QString ProgramPreferences::*text) {
                            preferences.*text = file.readString(OptionsSection, keyName(key),

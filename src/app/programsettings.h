@@ -43,9 +43,12 @@ struct PreferenceKey {
     PreferenceField field;
     int defaultNumber;       // booleans 0 or 1, integers
     const char *defaultText; // texts
-    int listSize;            // integers: items of the list whose index it is
+    int listSize;            // integers: items of the list whose index it is; LanguageList
+                             // for the translation store's languages
     bool writtenAtClose;     // FileName is written only when a file is chosen
 };
+
+inline constexpr int LanguageList = -1;
 
 inline const QString OptionsSection = QStringLiteral("Options");
 
@@ -71,7 +74,7 @@ inline constexpr std::array<PreferenceKey, 20> OptionsKeys{{
     {"TimeSize", &ProgramPreferences::TimeSize, 1, nullptr, 7, true}, // Cb_ChartTimeWindow
     {"Sampling", &ProgramPreferences::Sampling, 2, nullptr, 6, true}, // ComboB_ChartSampling
     {"DecimalPoint", &ProgramPreferences::DecimalPoint, 1, nullptr, 5, true}, // Cb_Decp
-    {"Language", &ProgramPreferences::Language, 0, nullptr, 2, true},         // siLangCombo1
+    {"Language", &ProgramPreferences::Language, 0, nullptr, LanguageList, true},         // siLangCombo1
 }};
 
 // config.ini beside the executable when one is there or the directory is

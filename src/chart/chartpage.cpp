@@ -7,6 +7,7 @@
 #include "devicelink.h"
 #include "deviceprotocol.h"
 #include "dialogs.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "statusfield.h"
 
@@ -26,9 +27,7 @@ bool showPrintDialog(QPrinter &printer, QWidget *parent)
 
 QString saveFailedText(const QString &fileName, const QString &reason)
 {
-    return ownText(QStringLiteral("Nie można zapisać wykresu do pliku %1:\n%2"),
-                   QStringLiteral("The chart could not be saved to %1:\n%2"))
-        .arg(fileName, reason);
+    return (GetTextOrDefault(Msg::KLV_ChartNotSaved) + QStringLiteral("\n%2")).arg(fileName, reason);
 }
 
 } // namespace
@@ -105,13 +104,14 @@ ChartPreferences ChartPage::preferences() const
 void ChartPage::applyLanguage()
 {
     ui->Chart1->setLineTitles(ChartPlot::lineTitles(ActiveLanguage()));
+    ui->Chart1->setAxisTitles(GetTextOrDefault(Msg::KLV_ChartTimeAxis), GetTextOrDefault(Msg::KLV_ChartValueAxis));
     scheduleReplot();
 }
 
 void ChartPage::showRunning(bool running)
 {
-    setStatusField(ui->ChartStatus, running, GetTextOrDefault(QStringLiteral("IDS_101")),
-                   GetTextOrDefault(QStringLiteral("IDS_102")));
+    setStatusField(ui->ChartStatus, running, GetTextOrDefault(Msg::IDS_101),
+                   GetTextOrDefault(Msg::IDS_102));
 }
 
 void ChartPage::startSampling()
@@ -192,8 +192,8 @@ void ChartPage::sampleTick()
 
 void ChartPage::showTips()
 {
-    Dialogs::show(this, {QMessageBox::Information, GetTextOrDefault(QStringLiteral("IDS_158")),
-                         GetTextOrDefault(QStringLiteral("IDS_157")), QMessageBox::Ok});
+    Dialogs::show(this, {QMessageBox::Information, GetTextOrDefault(Msg::IDS_158),
+                         GetTextOrDefault(Msg::IDS_157), QMessageBox::Ok});
 }
 
 QPrinter &ChartPage::printer()
@@ -206,8 +206,8 @@ QPrinter &ChartPage::printer()
 void ChartPage::printChart()
 {
     const QMessageBox::StandardButton answer = Dialogs::show(
-        this, {QMessageBox::Question, GetTextOrDefault(QStringLiteral("IDS_98")),
-               GetTextOrDefault(QStringLiteral("IDS_97")), QMessageBox::Ok | QMessageBox::Cancel});
+        this, {QMessageBox::Question, GetTextOrDefault(Msg::IDS_98),
+               GetTextOrDefault(Msg::IDS_97), QMessageBox::Ok | QMessageBox::Cancel});
     if (answer != QMessageBox::Ok)
         return;
     ChartOutput::printChart(*ui->Chart1, printer());
