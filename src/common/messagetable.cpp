@@ -62,14 +62,6 @@ QString GetTextOrDefault(const QString &id)
     return GetTextOrDefault(id, ActiveLanguage());
 }
 
-QString storeText(const QString &section, const QString &id)
-{
-    for (const Row &row : TranslationStore::program().section(section))
-        if (row.id == id)
-            return textOf(row, ActiveLanguage());
-    return QString();
-}
-
 int languageCount()
 {
     return TranslationStore::program().languageCount();

@@ -14,10 +14,6 @@
 QString GetTextOrDefault(const QString &id);
 QString GetTextOrDefault(const QString &id, int language);
 
-// A row of another section of the store (a secondary window's own texts),
-// in the active language, with the same fallback; exact identifier.
-QString storeText(const QString &section, const QString &id);
-
 // The number of languages of the program's store.
 int languageCount();
 
