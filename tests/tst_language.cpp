@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "findcontrol.h"
 #include "languagecombo.h"
+#include "languagefiles.h"
 #include "languageswitch.h"
 #include "messagetable.h"
 #include "profilefile.h"
@@ -23,9 +24,12 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <qcustomplot.h>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -60,6 +64,50 @@ QStringList textsOf(QWidget *window)
     return texts;
 }
 
+// Every text a person sees in a window, keyed by where it is: the title,
+// captions, tabs, list entries, hints, read-only fields, and the chart's
+// axes and legend. Controls on hidden pages and groups are not seen.
+QMap<QString, QString> visibleTexts(QWidget *window)
+{
+    QMap<QString, QString> texts;
+    const QString prefix = window->objectName() + QLatin1Char('/');
+    texts.insert(prefix + "title", window->windowTitle());
+    auto seen = [window](QWidget *w) {
+        for (; w && w != window; w = w->parentWidget()) {
+            auto *stack = qobject_cast<QStackedWidget *>(w->parentWidget());
+            auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
+            if (tabs ? !tabs->isTabVisible(tabs->indexOf(w)) : w->isHidden())
+                return false;
+        }
+        return true;
+    };
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!seen(w) || (w->isWindow() && w != window))
+            continue;
+        const QString key = prefix + w->objectName();
+        if (!w->toolTip().isEmpty())
+            texts.insert(key + "/hint", w->toolTip());
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            for (int i = 0; i < combo->count(); ++i)
+                texts.insert(key + "/item" + QString::number(i), combo->itemText(i));
+        if (auto *tabs = qobject_cast<QTabWidget *>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->isTabVisible(i))
+                    texts.insert(key + "/tab" + QString::number(i), tabs->tabText(i));
+        if (auto *edit = qobject_cast<QLineEdit *>(w); edit && edit->isReadOnly())
+            texts.insert(key, edit->text());
+        if (auto *plot = qobject_cast<QCustomPlot *>(w)) {
+            texts.insert(key + "/time axis", plot->xAxis->label());
+            texts.insert(key + "/value axis", plot->yAxis->label());
+            for (int i = 0; i < plot->plottableCount(); ++i)
+                texts.insert(key + "/line" + QString::number(i), plot->plottable(i)->name());
+        }
+        if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w) || qobject_cast<QGroupBox *>(w))
+            texts.insert(key, caption(w));
+    }
+    return texts;
+}
+
 } // namespace
 
 class TestLanguage : public QObject
@@ -88,7 +136,9 @@ private slots:
     void hintsOnlyWhereTheLayoutShowsThem_data();
     void hintsOnlyWhereTheLayoutShowsThem();
     void headerFontChangesDespiteItsStyleSheet();
-    void otherWindowsStayPolish();
+    void otherWindowsFollowButTheAboutDialog();
+    void everyVisibleTextInEnglish();
+    void languageFromAFile();
     void selectorEntriesDrawnAsLaidOut();
     void qtsOwnButtonsFollowTheSelector_data();
     void qtsOwnButtonsFollowTheSelector();
@@ -137,6 +187,7 @@ void TestLanguage::cleanup()
     m_windows.reset();
     m_rig.reset();
     SetActiveLanguage(1);
+    installLanguageFiles({}); // the compiled store again
 }
 
 void TestLanguage::choose(int entry)
@@ -163,7 +214,7 @@ void TestLanguage::captionsBothWays_data()
     QTest::newRow("blank at the end") << "Button_TensSettingFactory" << "Przywróć fabryczne"
                                       << "Restore factory ";
     QTest::newRow("quotes") << "Cb_AnalogReverse" << "Wartość \"odwrócona\"" << "Reversed value";
-    QTest::newRow("no row") << "RadioButton_DispS1" << "Czujnik 1" << "Czujnik 1";
+    QTest::newRow("added row") << "RadioButton_DispS1" << "Czujnik 1" << "Sensor 1";
 }
 
 // Polish, English, Polish, English: the switch goes both ways as often as asked.
@@ -443,16 +494,107 @@ void TestLanguage::headerFontChangesDespiteItsStyleSheet()
     QCOMPARE(family(header), QString("Arial"));
 }
 
-void TestLanguage::otherWindowsStayPolish()
+// The about dialog keeps its documented texts; the other windows follow
+// the main window's language, both ways.
+void TestLanguage::otherWindowsFollowButTheAboutDialog()
 {
-    QList<QWidget *> others{&m_windows->form2, &m_windows->formCalib, &m_windows->formAnCalib,
-                            &m_windows->formBigDisplay};
+    const QStringList about = textsOf(&m_windows->form2);
+    QList<QWidget *> others{&m_windows->formCalib, &m_windows->formAnCalib, &m_windows->formBigDisplay};
     QList<QStringList> before;
     for (QWidget *window : others)
         before << textsOf(window);
     choose(1);
+    QCOMPARE(textsOf(&m_windows->form2), about);
+    QCOMPARE(m_windows->formCalib.windowTitle(), QString("Sensor calibration"));
+    QCOMPARE(m_windows->formAnCalib.windowTitle(), QString("Analog output - calibration"));
+    QCOMPARE(m_windows->formBigDisplay.windowTitle(), QString("KLV57 - measured value"));
+    QCOMPARE(find<QComboBox>(&m_windows->formCalib, "Cb_CalibSensor")->itemText(3), QString("Sensor 4"));
+    choose(0);
     for (int i = 0; i < others.size(); ++i)
         QCOMPARE(textsOf(others[i]), before[i]);
+}
+
+// In English, no text a window shows is still the Polish one, but for a
+// short table of texts that are the same in both languages.
+void TestLanguage::everyVisibleTextInEnglish()
+{
+    // Values the program writes, and the field the next connection event words.
+    const QStringList ownValues{"DisplaySum", "DisplayMax", "DisplayMin", "DisplayTens1", "DisplayTens2",
+                                "DisplayTens3", "DisplayTens4", "Lab_VoutVal", "Label_MesFreq",
+                                "LED_display", "DispMax", "DispMin", "Label_KnownLoadUnit", "Edit_FileName",
+                                "Label_ValTens1", "Label_ValTens2", "Label_ValTens3", "Label_ValTens4",
+                                "siLangCombo1", // each language by its own name
+                                "ConnectionStatus", "Label_Status"};
+    const QString programTitle = m_windows->form1.objectName() + "/title"; // name and version
+    const QStringList sameInBoth{
+        "Status:", "Info", "Max:", "Min:", "Reset Min/Max", "Start", "Stop", "Reset", "Zero",
+        "Zero 1 2 3 4", "Offset:", "IN1", "IN2", "OUT1", "OUT2", "OFF", "ON", "RS485 Modbus-RTU", "Test",
+        "Factor", "9V", "18mA", "0-10V", "0 - 20mA", "4 - 20mA", "None", "Even", "Odd", "Label3",
+        "~ 80 / s.", "~ 10 / s.", "~ 1 / s.", "~ 10 / min.", "~ 1 / min", "1 min.", "5 min.",
+        "10 min.", "30 min.", "1 h.", "1/min.", "10/min.", "10/h."};
+    QList<QWidget *> windows{&m_windows->form1, &m_windows->formCalib, &m_windows->formAnCalib,
+                             &m_windows->formBigDisplay};
+    QMap<QString, QString> polish;
+    for (QWidget *window : windows)
+        polish.insert(visibleTexts(window));
+    choose(1);
+    static const QRegularExpression letter("[A-Za-z]");
+    static const QRegularExpression polishLetter("[ąćęłńóśźżĄĆĘŁŃÓŚŹŻ]");
+    QStringList untranslated;
+    for (QWidget *window : windows) {
+        const QMap<QString, QString> english = visibleTexts(window);
+        for (auto it = english.cbegin(); it != english.cend(); ++it) {
+            const QString text = it.value();
+            if (ownValues.contains(it.key().section('/', 1, 1)) || it.key() == programTitle ||
+                sameInBoth.contains(text))
+                continue;
+            if (text.contains(polishLetter) || (text == polish.value(it.key()) && text.contains(letter)))
+                untranslated << it.key() + ": " + text;
+        }
+    }
+    QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join('\n')));
+}
+
+// A German file with a few rows: those rows in German, the rest English;
+// a damaged file beside it is skipped with one message naming it and the
+// line, and Language 2 in config.ini chooses the first file's language.
+void TestLanguage::languageFromAFile()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"deutsch.txt", "flag-de.png", "kaputt.txt"})
+        QVERIFY(QFile::copy(QFINDTESTDATA(QString("translations/") + name), dir.filePath(name)));
+    m_windows.reset();
+    const QVector<LanguageFileRefusal> skipped = installLanguageFiles({dir.path()});
+    QCOMPARE(skipped.size(), 1);
+    SetActiveLanguage(2);
+    QCOMPARE(languageFileRefusalText(skipped[0]),
+             "The language file " + dir.filePath("kaputt.txt") + " is damaged (line 6: an unknown section) "
+             "and was skipped.");
+    SetActiveLanguage(1);
+
+    ProfileFile(m_rig->settingsPath()).writeInteger(OptionsSection, "Language", 2);
+    m_windows = std::make_unique<ProgramWindows>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
+    auto *selector = control<QComboBox>("siLangCombo1");
+    QCOMPARE(selector->count(), 3);
+    QCOMPARE(selector->itemText(2), QString("Deutsch"));
+    QVERIFY(!selector->itemData(2, Qt::DecorationRole).value<QPixmap>().isNull());
+    QCOMPARE(selector->currentIndex(), 2);
+    QCOMPARE(ActiveLanguage(), 3);
+    QCOMPARE(caption(control("Label26")), QString("Aufzeichnung in Datei:"));
+    QCOMPARE(caption(control("BtnTara")), QString("Tarieren"));
+    QCOMPARE(caption(control("TabSheet1")), QString("Messwerte"));
+    QCOMPARE(caption(control("Label19")), QString("Connection status"));
+    QCOMPARE(control<QComboBox>("Out1_state")->itemText(1), QString("Aktiv"));
+    QCOMPARE(control<QComboBox>("Out2_state")->itemText(1), QString("Active"));
+    QCOMPARE(GetTextOrDefault("IDS_45"), QString("Keine Verbindung"));
+    QCOMPARE(GetTextOrDefault("IDS_44"), QString("Connected"));
+    QCOMPARE(m_windows->formCalib.windowTitle(), QString("Sensor calibration"));
+
+    choose(1);
+    QCOMPARE(caption(control("BtnTara")), QString("Tare"));
+    choose(0);
+    QCOMPARE(caption(control("BtnTara")), QString("Tara"));
+    QCOMPARE(m_messages.size(), 0);
 }
 
 void TestLanguage::selectorEntriesDrawnAsLaidOut()

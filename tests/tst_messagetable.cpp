@@ -1,4 +1,5 @@
 #include "messagetable.h"
+#include "translationstore.h"
 
 #include <QTest>
 
@@ -12,6 +13,7 @@ private slots:
     void identifiersIgnoreCase();
     void unknownIdentifierIsEmpty();
     void textsAreKeptAsStored();
+    void everyMessageHasBothTexts();
 };
 
 void TestMessageTable::everyRowInBothLanguages_data()
@@ -70,6 +72,19 @@ void TestMessageTable::textsAreKeptAsStored()
     SetActiveLanguage(2);
     QVERIFY(GetTextOrDefault("IDS_157").contains("zoom out. \\ N Right"));
     QVERIFY(GetTextOrDefault("IDS_88").endsWith(' '));
+}
+
+// The program's own rows and the documented ones alike: no message falls
+// back to Polish in English.
+void TestMessageTable::everyMessageHasBothTexts()
+{
+    const QVector<TranslationStore::Row> &rows = TranslationStore::mainWindow().section("stStrings");
+    QVERIFY(rows.size() > 31);
+    for (const TranslationStore::Row &row : rows) {
+        QVERIFY2(!row.text(1).isEmpty() && !row.text(2).isEmpty(), qPrintable(row.id));
+        QVERIFY2(row.id.startsWith("IDS_") || row.id.startsWith("KLV_"), qPrintable(row.id));
+    }
+    QCOMPARE(languageCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestMessageTable)

@@ -21,6 +21,7 @@ private slots:
     void recordsAndKeepsItsSettings_data();
     void recordsAndKeepsItsSettings();
     void endsOnSignalWithReadOnlySettings();
+    void exportsTheTranslationRows();
 };
 
 namespace {
@@ -71,6 +72,7 @@ void TestProgramRun::recordsAndKeepsItsSettings()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path()); // no translation file of the user's
     run.setProcessEnvironment(env);
     run.setWorkingDirectory(dir.path());
     run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -155,6 +157,35 @@ void TestProgramRun::endsOnSignalWithReadOnlySettings()
     // The recording file was closed with every line complete.
     QVERIFY(recordedBytes(recording).endsWith("\r\n"));
     QCOMPARE(textLines(recording).value(0), QStringLiteral("Date;Time;No.;Canal 1;"));
+}
+
+// --export-translation writes the rows and ends, with no window.
+void TestProgramRun::exportsTheTranslationRows()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString program = dir.filePath(QStringLiteral("klv57-pc"));
+    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), program));
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QString exported = dir.filePath(QStringLiteral("deutsch.txt"));
+    run.start(program, {QStringLiteral("--export-translation"), exported});
+    QVERIFY(run.waitForFinished(20000));
+    QCOMPARE(run.exitCode(), 0);
+    QFile file(exported);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(QStringLiteral("Label26\tRejestracja do pliku:\tAcquisition to file:\tAcquisition to file:")));
+    QVERIFY(lines.contains(QStringLiteral("stLanguage")));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("config.ini"))));
+
+    run.start(program, {QStringLiteral("--export-translation"), dir.filePath(QStringLiteral("no/such/dir/x.txt"))});
+    QVERIFY(run.waitForFinished(20000));
+    QCOMPARE(run.exitCode(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestProgramRun)

@@ -1,3 +1,4 @@
+#include "languagefile.h"
 #include "translationstore.h"
 
 #include <QTest>
@@ -19,6 +20,10 @@ private slots:
     void compiledStoreKeepsTextsExactly_data();
     void compiledStoreKeepsTextsExactly();
     void captionsInTheirOrder();
+    void languageFileRefusals_data();
+    void languageFileRefusals();
+    void addedLanguageFallsBackToEnglish();
+    void exportReadsBackAsEnglish();
 };
 
 // "section/index/id/polish/english" of the first row that the text gives.
@@ -110,13 +115,13 @@ void TestTranslationStore::compiledStoreHasEverySection_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<int>("rows");
     // The settings file's two buttons come last in captions and hints.
-    QTest::newRow("captions") << "stCaptions" << 139;
+    QTest::newRow("captions") << "stCaptions" << 148;
     QTest::newRow("hints") << "stHints" << 18;
     QTest::newRow("display labels") << "stDisplayLabels" << 0;
     QTest::newRow("fonts") << "stFonts" << 58;
     QTest::newRow("lists") << "stMultiLines" << 21;
     QTest::newRow("dialog words") << "stDlgsCaptions" << 15;
-    QTest::newRow("messages") << "stStrings" << 31;
+    QTest::newRow("messages") << "stStrings" << 79;
     QTest::newRow("other texts") << "stOtherStrings" << 52;
     QTest::newRow("locales") << "stLocales" << 0;
     QTest::newRow("collections") << "stCollections" << 4;
@@ -179,7 +184,7 @@ void TestTranslationStore::captionsInTheirOrder()
         ids << row.id;
     QCOMPARE(ids.mid(0, 6),
              (QStringList{"Label1", "Label_Status", "Label26", "Label19", "Label20", "BitBtn3"}));
-    QCOMPARE(ids.mid(131), (QStringList{"Label25", "Btn_OtherFactory", "Btn_ReadOtherSettings",
+    QCOMPARE(ids.mid(131, 8), (QStringList{"Label25", "Btn_OtherFactory", "Btn_ReadOtherSettings",
                                         "Btn_SaveOtherSettings", "TabSheet4", "JvNavPanelHeader18",
                                         "Btn_SaveSettingsFile", "Btn_LoadSettingsFile"}));
     QCOMPARE(ids.removeDuplicates(), 0);
@@ -191,6 +196,83 @@ void TestTranslationStore::captionsInTheirOrder()
     for (const Row &row : TranslationStore::mainWindow().section("stCharSets"))
         charSets << row.id;
     QCOMPARE(fonts, charSets);
+}
+
+void TestTranslationStore::languageFileRefusals_data()
+{
+    using P = LanguageFile::Problem;
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("problem");
+    QTest::addColumn<int>("line");
+    const QByteArray head = "stLanguage\nName\tDeutsch\n";
+    QTest::newRow("good, CR LF, BOM, comments") << QByteArray("\xEF\xBB\xBFstLanguage\r\n# c\r\nName\tDeutsch\r\n\ns\nA\tpl\ten\tde\r\n")
+                                              << int(P::None) << 0;
+    QTest::newRow("not UTF-8") << head + "s\nA\t\xFF\n" << int(P::NotUtf8) << 4;
+    QTest::newRow("row before a section") << QByteArray("A\tx\n") + head << int(P::RowBeforeSection) << 1;
+    QTest::newRow("unknown section") << head + "s\nt\n" << int(P::UnknownSection) << 4;
+    QTest::newRow("section twice") << head + "s\nA\tx\ns\n" << int(P::SectionTwice) << 5;
+    QTest::newRow("no identifier") << head + "s\n\tx\n" << int(P::NoIdentifier) << 4;
+    QTest::newRow("row twice") << head + "s\nA\tx\nA\ty\n" << int(P::RowTwice) << 5;
+    QTest::newRow("no name") << QByteArray("s\nA\tx\n") << int(P::NoName) << 0;
+    QTest::newRow("blank name") << QByteArray("stLanguage\nName\t \n") << int(P::NoName) << 0;
+}
+
+void TestTranslationStore::languageFileRefusals()
+{
+    QFETCH(QByteArray, text);
+    LanguageFile::Refusal refusal;
+    const std::optional<LanguageFile> file = LanguageFile::parse(text, {"s"}, &refusal);
+    QTEST(int(refusal.problem), "problem");
+    QTEST(refusal.line, "line");
+    QCOMPARE(file.has_value(), refusal.problem == LanguageFile::Problem::None);
+    if (file) {
+        QCOMPARE(file->name(), QString("Deutsch"));
+        QCOMPARE(file->text("s", "A"), QString("de")); // the last text of a row
+    }
+}
+
+// Language 3 from a file: its own rows, English where it has none; a row
+// it translates that English leaves empty gets the Polish text in English.
+void TestTranslationStore::addedLanguageFallsBackToEnglish()
+{
+    TranslationStore store = TranslationStore::parse("s\nA\tpl A\ten A\nB\tpl B\ten B\nC\tpl C\t\nD\tpl D\t\n");
+    const std::optional<LanguageFile> file =
+        LanguageFile::parse("stLanguage\nName\tDeutsch\nFont\tArial\ns\nA\tde A\nC\tde C\n", {"s"});
+    QVERIFY(file);
+    store.addLanguage(*file, "/x/flag.png");
+    QCOMPARE(store.languageCount(), 3);
+    QCOMPARE(store.language(3).name, QString("Deutsch"));
+    QCOMPARE(store.language(3).fontName, QString("Arial"));
+    QCOMPARE(store.language(3).flagPath, QString("/x/flag.png"));
+    QCOMPARE(store.language(1).name, QString("Polski"));
+    const QVector<Row> &rows = store.section("s");
+    const QStringList expected[] = {{"pl A", "en A", "de A"}, {"pl B", "en B", "en B"},
+                                    {"pl C", "pl C", "de C"}, {"pl D", "", ""}};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(rows[i].texts, expected[i]);
+}
+
+// The export is a file of the English texts: read back as a language (once
+// it has a name), every row says what English says.
+void TestTranslationStore::exportReadsBackAsEnglish()
+{
+    const TranslationStore &compiled = TranslationStore::mainWindow();
+    QByteArray text = exportTranslation(compiled);
+    const QStringList sections = compiled.sectionNames();
+    LanguageFile::Refusal refusal;
+    QVERIFY(!LanguageFile::parse(text, sections, &refusal));
+    QCOMPARE(int(refusal.problem), int(LanguageFile::Problem::NoName));
+    text.replace("Name\tPolski\tEnglish\t\n", "Name\tPolski\tEnglish\tCopy\n");
+    const std::optional<LanguageFile> file = LanguageFile::parse(text, sections, &refusal);
+    QVERIFY(file);
+    int rows = 0;
+    for (const QString &section : sections)
+        for (const Row &row : compiled.section(section)) {
+            QCOMPARE(file->text(section, row.id), row.text(2));
+            ++rows;
+        }
+    QVERIFY(rows > 400);
+    QVERIFY(text.contains("\nLabel26\tRejestracja do pliku:\tAcquisition to file:\tAcquisition to file:\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTranslationStore)

@@ -2,6 +2,7 @@
 
 #include "backendfactory.h"
 #include "displaystate.h"
+#include "languagefiles.h"
 #include "programinfo.h"
 #include "programsettings.h"
 #include "recordingsession.h"
@@ -32,6 +33,7 @@ CommandLine::CommandLine()
     parser.addVersionOption();
     parser.addOption(simulate);
     parser.addOption(stall);
+    parser.addOption(exportTranslation);
     headless.addTo(parser);
 }
 
@@ -58,6 +60,14 @@ std::optional<int> runWithoutWindow(int argc, char *argv[])
         commandLine.parser.showHelp();
     if (commandLine.parser.isSet(QStringLiteral("version")))
         commandLine.parser.showVersion();
+    if (parsed && commandLine.parser.isSet(commandLine.exportTranslation)) {
+        QString error;
+        const QString path = commandLine.parser.value(commandLine.exportTranslation);
+        if (exportTranslationFile(path, &error))
+            return 0;
+        std::fprintf(stderr, "klv57-pc: cannot write %s: %s\n", qUtf8Printable(path), qUtf8Printable(error));
+        return 1;
+    }
     if (!commandLine.headless.anySet(commandLine.parser))
         return std::nullopt;
 

@@ -18,6 +18,11 @@ struct CommandLine {
                              QStringLiteral("With --simulate: every write to the module takes <ms> "
                                             "milliseconds, as on a stalled USB endpoint."),
                              QStringLiteral("ms"), QStringLiteral("0")};
+    QCommandLineOption exportTranslation{
+        QStringLiteral("export-translation"),
+        QStringLiteral("Write the built-in texts, Polish and English, to <file> as a starting "
+                       "point for a translation file, and end."),
+        QStringLiteral("file")};
     HeadlessOptions headless;
 
     CommandLine();
@@ -26,7 +31,8 @@ struct CommandLine {
     std::optional<int> writeStallMs() const;
 };
 
-// --help and --version, and the window-less modes (--list, --record), run
+// --help, --version, --export-translation and the window-less modes
+// (--list, --record), run
 // here with a QCoreApplication only, before any GUI object exists, so they
 // work without a display. Gives their exit status; nothing when the
 // program goes on to its windows.

@@ -12,8 +12,11 @@ struct GeneralPreferences {
     int Language = 0;     // siLangCombo1 item: Polish
 };
 
+// The list size of `Language`: as many as the translation store has languages.
+inline constexpr int LanguageList = -1;
+
 // Their rows of config.ini, in the file's order.
 inline constexpr std::array<PreferenceRow<GeneralPreferences>, 2> GeneralPreferenceRows{{
     {"DecimalPoint", &PreferenceAccess::member<&GeneralPreferences::DecimalPoint>, 5, true},
-    {"Language", &PreferenceAccess::member<&GeneralPreferences::Language>, 2, true},
+    {"Language", &PreferenceAccess::member<&GeneralPreferences::Language>, LanguageList, true},
 }};

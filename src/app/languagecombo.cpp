@@ -1,6 +1,7 @@
 #include "languagecombo.h"
 
 #include "messagetable.h"
+#include "translationstore.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -16,15 +17,9 @@ constexpr int NameLeft = 23;
 constexpr int NameTop = 1;
 constexpr int EntryHeight = 16;
 
-struct Language {
-    const char *name;
-    const char *fontName;
-    const char *flag;
-};
-const Language Languages[LanguageCount] = {
-    {"Polski", "Tahoma", ":/pictures/flag-pl.png"},
-    {"English", "Tahoma", ":/pictures/flag-en.png"},
-};
+// The built-in languages' flags; a language from a file brings its own.
+const char *const BuiltInFlags[TranslationStore::BuiltInLanguages] = {":/pictures/flag-pl.png",
+                                                                       ":/pictures/flag-en.png"};
 
 QFont entryFont(const QModelIndex &index, const QFont &selectorFont)
 {
@@ -85,12 +80,20 @@ private:
 void setUpLanguageSelector(QComboBox *selector)
 {
     selector->clear();
-    for (int i = 0; i < LanguageCount; ++i) {
-        const Language &language = Languages[i];
-        selector->addItem(QString::fromLatin1(language.name));
-        selector->setItemData(i, QPixmap(QString::fromLatin1(language.flag)), Qt::DecorationRole);
+    const TranslationStore &store = TranslationStore::program();
+    for (int i = 0; i < store.languageCount(); ++i) {
+        const TranslationStore::Language language = store.language(i + 1);
+        const QString flag = i < TranslationStore::BuiltInLanguages ? QString::fromLatin1(BuiltInFlags[i])
+                                                                    : language.flagPath;
+        selector->addItem(language.name);
+        // A file's picture is drawn at the built-in flags' size.
+        QPixmap picture(flag);
+        if (!picture.isNull() && i >= TranslationStore::BuiltInLanguages)
+            picture = picture.scaled(QPixmap(QString::fromLatin1(BuiltInFlags[0])).size(),
+                                     Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        selector->setItemData(i, picture, Qt::DecorationRole);
         QFont font = selector->font();
-        font.setFamily(QString::fromLatin1(language.fontName));
+        font.setFamily(language.fontName);
         selector->setItemData(i, font, Qt::FontRole);
     }
     selector->setItemDelegate(new LanguageEntryDelegate(selector));

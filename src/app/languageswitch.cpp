@@ -211,11 +211,11 @@ void LanguageSwitch::setActiveLanguage(int language)
 {
     if (language == ActiveLanguage())
         return;
-    if (language < 1 || language > TranslationStore::Languages)
+    if (language < 1 || language > m_store.languageCount())
         throw std::out_of_range(
             QString::asprintf(
                 "%s: %d - is not a valid property value!\rValue must be within [1..%d]!",
-                qPrintable(m_className), language, TranslationStore::Languages)
+                qPrintable(m_className), language, m_store.languageCount())
                 .toStdString());
     SetActiveLanguage(language);
 
@@ -285,4 +285,24 @@ void LanguageSwitch::setActiveLanguage(int language)
         if (QObject *target = control(match.captured(1)))
             applyCollectionItem(target, match.captured(2).toInt(), match.captured(3), text);
     });
+}
+
+void LanguageSwitch::applyWindowRows(QWidget &window, const QString &section, int language) const
+{
+    QHash<QString, QObject *> controls;
+    collectOwn(&window, controls);
+    for (const Row &row : m_store.section(section)) {
+        const QString text = row.text(language);
+        if (text.isEmpty())
+            continue;
+        if (row.id == window.objectName()) {
+            if (window.windowTitle() != text)
+                window.setWindowTitle(text);
+        } else if (row.id.endsWith(QLatin1String(".Items"))) {
+            if (QObject *target = controls.value(row.id.chopped(6)))
+                applyItems(target, splitCommaText(text));
+        } else if (QObject *target = controls.value(row.id)) {
+            applyText(caption(target), text);
+        }
+    }
 }

@@ -21,9 +21,15 @@ public:
     LanguageSwitch(QWidget &window, const QString &className, const TranslationStore &store);
 
     // Nothing happens for the active language. A number outside
-    // 1..TranslationStore::Languages throws std::out_of_range and changes
+    // 1..the store's languageCount() throws std::out_of_range and changes
     // nothing.
     void setActiveLanguage(int language);
+
+    // A secondary window's own texts: the rows of its section (named after
+    // the window) for `language`, each applied as a caption, its title, or
+    // a list's entries (`Name.Items`, the position kept). Empty texts and
+    // unknown names are skipped.
+    void applyWindowRows(QWidget &window, const QString &section, int language) const;
 
 private:
     QWidget &m_window;

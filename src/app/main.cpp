@@ -6,11 +6,17 @@
 #include "commandline.h"
 #include "devicelink.h"
 #include "deviceprotocol.h"
+#include "dialogs.h"
 #include "fonts.h"
+#include "languagefiles.h"
+#include "messageids.h"
+#include "messagetable.h"
 #include "programinfo.h"
 #include "programsettings.h"
 #include "programwindows.h"
 #include "terminationsignals.h"
+
+#include <QTimer>
 
 #include <chrono>
 #include <exception>
@@ -36,24 +42,27 @@ int main(int argc, char *argv[])
         return 1;
 
     int status = 0;
+    // 2. Languages from translation files, before any window reads the store.
+    const QVector<LanguageFileRefusal> skippedLanguages = installLanguageFiles(languageFileDirectories());
+
     try {
-        // 2. The device link. Its controller posts the first device change,
+        // 3. The device link. Its controller posts the first device change,
         //    handled once the event loop runs, after every window exists.
         std::unique_ptr<HidBackend> backend = makeHidBackend(commandLine.parser.isSet(commandLine.simulate), *stallMs);
         DeviceLink link(backend.get());
         DeviceProtocol protocol(&link);
 
-        // 3. The five windows, in their order, wired to each other.
+        // 4. The five windows, in their order, wired to each other.
         ProgramWindows windows(link, protocol, settingsFilePath());
 
-        // 4. Stop polling and the read threads before windows are torn down,
+        // 5. Stop polling and the read threads before windows are torn down,
         //    so no report is handed to a window that is going away.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
             protocol.setPollEnabled(false);
             link.releaseAll();
         });
 
-        // 5. Shutdown, logout and Ctrl+C end the program within two seconds
+        // 6. Shutdown, logout and Ctrl+C end the program within two seconds
         //    whatever is open: config.ini written and the recording file
         //    closed, failures on standard error, no box anybody must answer;
         //    exit status 1 when config.ini could not be written. A close
@@ -65,8 +74,14 @@ int main(int argc, char *argv[])
             QCoreApplication::exit(code); // not quit(): that asks the windows, which may refuse
         });
 
-        // 6. Run.
+        // 7. Run; each damaged translation file is told once, in the
+        //    chosen language.
         windows.form1.show();
+        QTimer::singleShot(0, &windows.form1, [&] {
+            for (const LanguageFileRefusal &skipped : skippedLanguages)
+                Dialogs::show(&windows.form1, {QMessageBox::Warning, GetTextOrDefault(Msg::IDS_68),
+                                               languageFileRefusalText(skipped), QMessageBox::Ok});
+        });
         status = Application::exec();
     } catch (const std::exception &e) {
         Application::showError(QString::fromLocal8Bit(e.what()));

@@ -74,7 +74,7 @@ MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::MainWindow>()), m_link(link), m_protocol(protocol),
       m_displayTick(link, protocol, m_displayState, this), m_settingsFilePath(settingsPath),
-      m_languageSwitch(*this, QStringLiteral("TForm1"), TranslationStore::mainWindow())
+      m_languageSwitch(*this, QStringLiteral("TForm1"), TranslationStore::program())
 {
     Q_INIT_RESOURCE(pictures); // the pictures live in a static library
     ui->setupUi(this);
@@ -148,6 +148,8 @@ void MainWindow::setWindows(AboutDialog *about, AnalogCalibrationDialog *analogC
     connect(m_sensorSettingsPage, &SensorSettingsPage::sensorCalibrationRequested, sensorCalibration,
             &SensorCalibrationWindow::showOrRaise);
     m_aboutDialog = about;
+    m_translatedWindows = {analogCalibration, bigDisplay, sensorCalibration};
+    applyLanguageToWindows();
     connect(&m_displayTick, &LiveDisplayTick::shown, bigDisplay, &BigDisplayWindow::showLive);
     connect(m_measurementsPage, &MeasurementsPage::bigWindowRequested, bigDisplay,
             &BigDisplayWindow::showOrRaise);
@@ -239,7 +241,15 @@ void MainWindow::applyChosenLanguage()
     m_languageSwitch.setActiveLanguage(ui->siLangCombo1->currentIndex() + 1);
     m_qtTranslations.setLanguage(ActiveLanguage()); // without its file Qt's dialogs stay English
     m_chartPage->applyLanguage(); // the legend is drawn by the chart, out of the store's reach
+    applyLanguageToWindows();
     showAccessProblem();
+}
+
+// The about dialog keeps its texts in every language.
+void MainWindow::applyLanguageToWindows()
+{
+    for (QWidget *window : std::as_const(m_translatedWindows))
+        m_languageSwitch.applyWindowRows(*window, window->objectName(), ActiveLanguage());
 }
 
 void MainWindow::showConnectionText(const QString &text)

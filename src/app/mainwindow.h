@@ -6,6 +6,7 @@
 #include "qttranslations.h"
 
 #include <QString>
+#include <QVector>
 #include <QWidget>
 
 #include <memory>
@@ -63,6 +64,7 @@ public:
     // The selector's entry index plus 1 becomes the active language; with no
     // entry selected that is 0, refused with std::out_of_range.
     void applyChosenLanguage();
+    void applyLanguageToWindows();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -79,6 +81,7 @@ private:
     DeviceLink &m_link;
     DeviceProtocol &m_protocol;
     AboutDialog *m_aboutDialog = nullptr;
+    QVector<QWidget *> m_translatedWindows; // the secondary windows with rows of their own
     DisplayState m_displayState;
     LiveDisplayTick m_displayTick; // 50 ms on the GUI thread, from creation on
     MeasurementsPage *m_measurementsPage = nullptr;

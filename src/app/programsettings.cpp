@@ -1,5 +1,6 @@
 #include "programsettings.h"
 
+#include "messagetable.h"
 #include "profilefile.h"
 #include "programinfo.h"
 
@@ -34,7 +35,8 @@ PreferenceValue readValue(const ProfileFile &file, const PreferenceKey &key)
                                         flag ? int(*flag) : std::get<int>(fallback));
     if (flag)
         return number != 0;
-    return number >= 0 && number < key.listSize ? number : -1;
+    const int size = key.listSize == LanguageList ? languageCount() : key.listSize;
+    return number >= 0 && number < size ? number : -1;
 }
 
 bool writeValue(const ProfileFile &file, const PreferenceKey &key, const PreferenceValue &value)

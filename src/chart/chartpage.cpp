@@ -9,6 +9,7 @@
 #include "deviceprotocol.h"
 #include "dialogs.h"
 #include "displaystate.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "pointsfile.h"
 #include "statusfield.h"
@@ -28,9 +29,7 @@ bool showPrinterSetup(QPrinter &printer, QWidget *parent)
 
 QString saveFailedText(const QString &fileName, const QString &reason)
 {
-    return ownText(QStringLiteral("Nie można zapisać wykresu do pliku %1:\n%2"),
-                   QStringLiteral("The chart could not be saved to %1:\n%2"))
-        .arg(fileName, reason);
+    return (GetTextOrDefault(Msg::KLV_ChartNotSaved) + QStringLiteral("\n%2")).arg(fileName, reason);
 }
 
 } // namespace
@@ -116,6 +115,7 @@ ChartPreferences ChartPage::preferences() const
 void ChartPage::applyLanguage()
 {
     ui->Chart1->setLineTitles(ChartPlot::lineTitles(ActiveLanguage()));
+    ui->Chart1->setAxisTitles(GetTextOrDefault(Msg::KLV_ChartTimeAxis), GetTextOrDefault(Msg::KLV_ChartValueAxis));
     markChanged();
     if (m_statusShown) // the switch wrote the idle text, whatever the state
         showRunning(m_sampler.state().ChartRunning);
@@ -124,8 +124,8 @@ void ChartPage::applyLanguage()
 void ChartPage::showRunning(bool running)
 {
     m_statusShown = true;
-    setStatusField(ui->ChartStatus, running, GetTextOrDefault(QStringLiteral("IDS_101")),
-                   GetTextOrDefault(QStringLiteral("IDS_102")));
+    setStatusField(ui->ChartStatus, running, GetTextOrDefault(Msg::IDS_101),
+                   GetTextOrDefault(Msg::IDS_102));
 }
 
 void ChartPage::startSampling()
@@ -207,8 +207,8 @@ void ChartPage::sampleTick()
 
 void ChartPage::showTips()
 {
-    Dialogs::show(this, {QMessageBox::Information, GetTextOrDefault(QStringLiteral("IDS_158")),
-                         GetTextOrDefault(QStringLiteral("IDS_157")), QMessageBox::Ok});
+    Dialogs::show(this, {QMessageBox::Information, GetTextOrDefault(Msg::IDS_158),
+                         GetTextOrDefault(Msg::IDS_157), QMessageBox::Ok});
 }
 
 QPrinter &ChartPage::printer()
@@ -221,8 +221,8 @@ QPrinter &ChartPage::printer()
 void ChartPage::printChart()
 {
     const QMessageBox::StandardButton answer = Dialogs::show(
-        this, {QMessageBox::Question, GetTextOrDefault(QStringLiteral("IDS_98")),
-               GetTextOrDefault(QStringLiteral("IDS_97")), QMessageBox::Ok | QMessageBox::Cancel});
+        this, {QMessageBox::Question, GetTextOrDefault(Msg::IDS_98),
+               GetTextOrDefault(Msg::IDS_97), QMessageBox::Ok | QMessageBox::Cancel});
     if (answer != QMessageBox::Ok)
         return;
     ChartOutput::printChart(*ui->Chart1, printer());

@@ -3,6 +3,9 @@
 #include "chartline.h"
 #include "colours.h"
 #include "legendcheckitem.h"
+#include "messageids.h"
+#include "messagetable.h"
+#include "translationstore.h"
 
 namespace {
 
@@ -59,14 +62,14 @@ ChartPlot::ChartPlot(QWidget *parent) : QCustomPlot(parent)
 
     setBackground(verticalGradient(QColor(0xF4, 0xF4, 0xF4), QColor(0xD6, 0xDA, 0xE0)));
     axisRect()->setBackground(verticalGradient(Qt::white, QColor(0xE4, 0xEA, 0xF2)));
-    setUpAxis(xAxis, QStringLiteral("Czas [s]"));
-    setUpAxis(yAxis, QStringLiteral("Wartosc pomiaru"));
+    setUpAxis(xAxis, GetTextOrDefault(Msg::KLV_ChartTimeAxis));
+    setUpAxis(yAxis, GetTextOrDefault(Msg::KLV_ChartValueAxis));
     xAxis2->setVisible(false);
     yAxis2->setVisible(false);
     xAxis->setRange(m_homeTime);
     yAxis->setRange(m_homeValue);
 
-    const QStringList titles = lineTitles(1);
+    const QStringList titles = lineTitles(ActiveLanguage());
     for (int k = 0; k < ChartLineCount; ++k) {
         auto *line = new ChartLine(xAxis, yAxis, &m_samples, k);
         line->setObjectName(QStringLiteral("Series%1").arg(k + 1));
@@ -128,17 +131,29 @@ QString ChartPlot::axisLabel(double value, const QLocale &locale)
 
 QStringList ChartPlot::lineTitles(int language)
 {
-    if (language == 2)
-        return {QStringLiteral("Sensor 1"), QStringLiteral("Sensor 2"), QStringLiteral("Sensor 3"),
-                QStringLiteral("Sensor 4"), QStringLiteral("Sum")};
-    return {QStringLiteral("Czujnik 1"), QStringLiteral("Czujnik 2"), QStringLiteral("Czujnik 3"),
-            QStringLiteral("Czujnik 4"), QStringLiteral("Suma")};
+    // A line's legend title where the store has one, its title otherwise;
+    // a language without the text takes the Polish one.
+    QHash<QString, QString> texts;
+    for (const TranslationStore::Row &row : TranslationStore::program().section(QStringLiteral("stOtherStrings")))
+        texts.insert(row.id, row.text(language).isEmpty() ? row.text(1) : row.text(language));
+    QStringList titles;
+    for (int k = 1; k <= ChartLineCount; ++k) {
+        const QString legendTitle = texts.value(QStringLiteral("Series%1.LegendTitle").arg(k));
+        titles << (legendTitle.isEmpty() ? texts.value(QStringLiteral("Series%1.Title").arg(k)) : legendTitle);
+    }
+    return titles;
 }
 
 void ChartPlot::setLineTitles(const QStringList &titles)
 {
     for (int k = 0; k < ChartLineCount && k < titles.size(); ++k)
         m_lines[k]->setName(titles[k]);
+}
+
+void ChartPlot::setAxisTitles(const QString &time, const QString &value)
+{
+    xAxis->setLabel(time);
+    yAxis->setLabel(value);
 }
 
 void ChartPlot::appendSample(double x, const std::array<double, ChartLineCount> &y)

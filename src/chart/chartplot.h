@@ -25,9 +25,10 @@ public:
 
     // Time axis labels: up to five decimals, no trailing zeros.
     static QString axisLabel(double value, const QLocale &locale);
-    // Legend texts of the five lines; language 1 Polish, 2 English.
+    // Legend texts of the five lines, from the translation store's rows.
     static QStringList lineTitles(int language);
     void setLineTitles(const QStringList &titles);
+    void setAxisTitles(const QString &time, const QString &value);
 
     // One point for each line at x, in line order.
     void appendSample(double x, const std::array<double, ChartLineCount> &y);

@@ -1,8 +1,57 @@
 #pragma once
 
 // The identifiers of the message table, spelled as the table and the
-// translation store spell them.
+// translation store spell them: the program's own (KLV_), then the IDS_ rows.
 namespace Msg {
+inline constexpr char KLV_ChartTimeAxis[] = "KLV_ChartTimeAxis";
+inline constexpr char KLV_ChartValueAxis[] = "KLV_ChartValueAxis";
+inline constexpr char KLV_ChartNotSaved[] = "KLV_ChartNotSaved";
+inline constexpr char KLV_RecordingNotWritten[] = "KLV_RecordingNotWritten";
+inline constexpr char KLV_RecordingSwitchedOff[] = "KLV_RecordingSwitchedOff";
+inline constexpr char KLV_SettingsFileCaption[] = "KLV_SettingsFileCaption";
+inline constexpr char KLV_SettingsFileNothingToSave[] = "KLV_SettingsFileNothingToSave";
+inline constexpr char KLV_SettingsFileNotSaved[] = "KLV_SettingsFileNotSaved";
+inline constexpr char KLV_SettingsFileSaved[] = "KLV_SettingsFileSaved";
+inline constexpr char KLV_SettingsFileNotLoaded[] = "KLV_SettingsFileNotLoaded";
+inline constexpr char KLV_SettingsFileNothingChanged[] = "KLV_SettingsFileNothingChanged";
+inline constexpr char KLV_SettingsFileLoaded[] = "KLV_SettingsFileLoaded";
+inline constexpr char KLV_FileOutsideRange[] = "KLV_FileOutsideRange";
+inline constexpr char KLV_FileNotANumber[] = "KLV_FileNotANumber";
+inline constexpr char KLV_FileNotAWholeNumber[] = "KLV_FileNotAWholeNumber";
+inline constexpr char KLV_FileNoneOf[] = "KLV_FileNoneOf";
+inline constexpr char KLV_FileDamaged[] = "KLV_FileDamaged";
+inline constexpr char KLV_FileFieldMissing[] = "KLV_FileFieldMissing";
+inline constexpr char KLV_FileFieldDisagrees[] = "KLV_FileFieldDisagrees";
+inline constexpr char KLV_FileBadLine[] = "KLV_FileBadLine";
+inline constexpr char KLV_FileFieldTwice[] = "KLV_FileFieldTwice";
+inline constexpr char KLV_FileRecordUnreadable[] = "KLV_FileRecordUnreadable";
+inline constexpr char KLV_FileUnknownField[] = "KLV_FileUnknownField";
+inline constexpr char KLV_FileNotSettings[] = "KLV_FileNotSettings";
+inline constexpr char KLV_FileNewerFormat[] = "KLV_FileNewerFormat";
+inline constexpr char KLV_FileFromVoltageModule[] = "KLV_FileFromVoltageModule";
+inline constexpr char KLV_FileFromCurrentModule[] = "KLV_FileFromCurrentModule";
+inline constexpr char KLV_CalibInactiveSensor[] = "KLV_CalibInactiveSensor";
+inline constexpr char KLV_CalibNoKnownLoad[] = "KLV_CalibNoKnownLoad";
+inline constexpr char KLV_CalibNoReading[] = "KLV_CalibNoReading";
+inline constexpr char KLV_CalibOppositeSign[] = "KLV_CalibOppositeSign";
+inline constexpr char KLV_CalibOutOfRange[] = "KLV_CalibOutOfRange";
+inline constexpr char KLV_CalibNotConnected[] = "KLV_CalibNotConnected";
+inline constexpr char KLV_CalibNotReady[] = "KLV_CalibNotReady";
+inline constexpr char KLV_CalibSensorZeroed[] = "KLV_CalibSensorZeroed";
+inline constexpr char KLV_CalibWriteQuestion[] = "KLV_CalibWriteQuestion";
+inline constexpr char KLV_CalibSent[] = "KLV_CalibSent";
+inline constexpr char KLV_CalibStored[] = "KLV_CalibStored";
+inline constexpr char KLV_CalibModuleGone[] = "KLV_CalibModuleGone";
+inline constexpr char KLV_LanguageFileSkipped[] = "KLV_LanguageFileSkipped";
+inline constexpr char KLV_LanguageFileSkippedWhole[] = "KLV_LanguageFileSkippedWhole";
+inline constexpr char KLV_LanguageNotUtf8[] = "KLV_LanguageNotUtf8";
+inline constexpr char KLV_LanguageRowBeforeSection[] = "KLV_LanguageRowBeforeSection";
+inline constexpr char KLV_LanguageUnknownSection[] = "KLV_LanguageUnknownSection";
+inline constexpr char KLV_LanguageSectionTwice[] = "KLV_LanguageSectionTwice";
+inline constexpr char KLV_LanguageNoIdentifier[] = "KLV_LanguageNoIdentifier";
+inline constexpr char KLV_LanguageRowTwice[] = "KLV_LanguageRowTwice";
+inline constexpr char KLV_LanguageNoName[] = "KLV_LanguageNoName";
+
 inline constexpr char IDS_44[] = "IDS_44";
 inline constexpr char IDS_45[] = "IDS_45";
 inline constexpr char IDS_46[] = "IDS_46";

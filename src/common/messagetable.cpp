@@ -9,27 +9,37 @@
 
 namespace {
 
-struct Entry {
-    QString id;
-    QString texts[LanguageCount];
+using Row = TranslationStore::Row;
+
+// The stStrings section of one store, sorted once by case-insensitive
+// identifier, then searched by bisection.
+struct Table {
+    const TranslationStore *store = nullptr;
+    QVector<Row> rows;
 };
 
-// The stStrings section of the main window's store, sorted once by
-// case-insensitive identifier, then searched by bisection.
-const QVector<Entry> &table()
+std::atomic<const Table *> currentTable{nullptr};
+
+const Table &table()
 {
-    static_assert(LanguageCount == TranslationStore::Languages);
-    static const QVector<Entry> entries = [] {
-        QVector<Entry> result;
-        for (const TranslationStore::Row &row :
-             TranslationStore::mainWindow().section(QStringLiteral("stStrings")))
-            result.append({row.id, {row.texts[0], row.texts[1]}});
-        std::sort(result.begin(), result.end(), [](const Entry &a, const Entry &b) {
-            return a.id.compare(b.id, Qt::CaseInsensitive) < 0;
-        });
-        return result;
-    }();
-    return entries;
+    const TranslationStore *store = &TranslationStore::program();
+    const Table *table = currentTable.load();
+    if (table && table->store == store)
+        return *table;
+    // Built again only when start-up installs another store; the one it
+    // replaces is kept, as another thread may be reading it.
+    auto *built = new Table{store, store->section(QStringLiteral("stStrings"))};
+    std::sort(built->rows.begin(), built->rows.end(), [](const Row &a, const Row &b) {
+        return a.id.compare(b.id, Qt::CaseInsensitive) < 0;
+    });
+    currentTable.store(built);
+    return *built;
+}
+
+QString textOf(const Row &row, int language)
+{
+    const QString text = row.text(language);
+    return text.isEmpty() ? row.text(1) : text;
 }
 
 std::atomic<int> activeLanguage{1};
@@ -38,22 +48,23 @@ std::atomic<int> activeLanguage{1};
 
 QString GetTextOrDefault(const QString &id, int language)
 {
-    const QVector<Entry> &entries = table();
-    auto it = std::lower_bound(entries.begin(), entries.end(), id,
-                               [](const Entry &entry, const QString &key) {
-                                   return entry.id.compare(key, Qt::CaseInsensitive) < 0;
-                               });
-    if (it == entries.end() || it->id.compare(id, Qt::CaseInsensitive) != 0)
+    const QVector<Row> &rows = table().rows;
+    auto it = std::lower_bound(rows.begin(), rows.end(), id, [](const Row &row, const QString &key) {
+        return row.id.compare(key, Qt::CaseInsensitive) < 0;
+    });
+    if (it == rows.end() || it->id.compare(id, Qt::CaseInsensitive) != 0)
         return QString();
-    if (language < 1 || language > LanguageCount)
-        language = 1;
-    const QString &text = it->texts[language - 1];
-    return text.isEmpty() ? it->texts[0] : text;
+    return textOf(*it, language);
 }
 
 QString GetTextOrDefault(const QString &id)
 {
     return GetTextOrDefault(id, ActiveLanguage());
+}
+
+int languageCount()
+{
+    return TranslationStore::program().languageCount();
 }
 
 int ActiveLanguage()
@@ -68,5 +79,5 @@ void SetActiveLanguage(int language)
 
 QString ownText(const QString &polish, const QString &english)
 {
-    return ActiveLanguage() == 2 ? english : polish;
+    return ActiveLanguage() == 1 ? polish : english;
 }

@@ -1,6 +1,10 @@
 #include "translationstore.h"
 
+#include "languagefile.h"
+
 #include <QFile>
+
+#include <atomic>
 
 namespace {
 const QChar Delimiter = QLatin1Char('\t');
@@ -8,7 +12,7 @@ const QChar Delimiter = QLatin1Char('\t');
 
 QString TranslationStore::Row::text(int language) const
 {
-    if (language < 1 || language > Languages)
+    if (language < 1 || language > texts.size())
         return QString();
     return texts[language - 1];
 }
@@ -42,7 +46,7 @@ TranslationStore TranslationStore::parse(const QString &text, QStringList *error
             fail("row before the first section");
             continue;
         }
-        if (fields.size() > 1 + Languages) {
+        if (fields.size() > 1 + BuiltInLanguages) {
             fail("more texts than languages");
             continue;
         }
@@ -52,9 +56,22 @@ TranslationStore TranslationStore::parse(const QString &text, QStringList *error
         }
         Row row;
         row.id = fields[0];
-        for (int language = 0; language < Languages && language + 1 < fields.size(); ++language)
-            row.texts[language] = fields[language + 1];
+        for (int language = 0; language < BuiltInLanguages; ++language)
+            row.texts << fields.value(language + 1);
         store.m_sections[current].append(row);
+    }
+    // The selector's entries are the store's own collection rows.
+    const QString names[BuiltInLanguages] = {QStringLiteral("Polski"), QStringLiteral("English")};
+    for (int language = 0; language < BuiltInLanguages; ++language) {
+        Language entry{names[language], QStringLiteral("Tahoma"), QString()};
+        const QString prefix = QStringLiteral("siLangCombo1.LanguageInfos[%1].").arg(language);
+        for (const Row &row : store.section(QStringLiteral("stCollections"))) {
+            if (row.id == prefix + QLatin1String("LanguageName") && !row.text(1).isEmpty())
+                entry.name = row.text(1);
+            else if (row.id == prefix + QLatin1String("FontName") && !row.text(1).isEmpty())
+                entry.fontName = row.text(1);
+        }
+        store.m_languages.append(entry);
     }
     return store;
 }
@@ -73,6 +90,45 @@ const TranslationStore &TranslationStore::mainWindow()
         return parsed;
     }();
     return store;
+}
+
+namespace {
+std::atomic<const TranslationStore *> programStore{nullptr};
+} // namespace
+
+const TranslationStore &TranslationStore::program()
+{
+    const TranslationStore *store = programStore.load();
+    return store ? *store : mainWindow();
+}
+
+void TranslationStore::installProgram(const TranslationStore &store)
+{
+    // Kept for the program's life: lookups on other threads may still hold
+    // the one it replaces (tests install more than once).
+    programStore.store(new TranslationStore(store));
+}
+
+TranslationStore::Language TranslationStore::language(int language) const
+{
+    if (language < 1 || language > m_languages.size())
+        return {};
+    return m_languages[language - 1];
+}
+
+void TranslationStore::addLanguage(const LanguageFile &file, const QString &flagPath)
+{
+    for (auto it = m_sections.begin(); it != m_sections.end(); ++it) {
+        for (Row &row : *it) {
+            const QString own = file.text(it.key(), row.id);
+            if (!own.isEmpty() && row.texts[1].isEmpty())
+                row.texts[1] = row.texts[0];
+            const QString text = own.isEmpty() ? row.texts[1] : own;
+            row.texts << text;
+        }
+    }
+    m_languages.append({file.name(), file.fontName().isEmpty() ? QStringLiteral("Tahoma") : file.fontName(),
+                        flagPath});
 }
 
 const QVector<TranslationStore::Row> &TranslationStore::section(const QString &name) const

@@ -11,7 +11,8 @@ class DeviceProtocol;
 
 // The analog output calibration dialog (FormAnCalib): forces 9 V or 18 mA
 // on the analog output, stores the reading of a meter in the module and
-// shows the module's calibration factors. Polish texts only. Created once,
+// shows the module's calibration factors. Its captions are the store's
+// FormAnCalib rows, set by the language switch. Created once,
 // shown modally. GUI thread only.
 class AnalogCalibrationDialog : public QDialog
 {

@@ -1,6 +1,5 @@
 #include "modulesettingsfile.h"
 
-#include "messagetable.h"
 #include "protocolcodes.h"
 #include "settingrules.h"
 
@@ -202,17 +201,12 @@ QByteArray valueText(const Field &field, double value)
     return {};
 }
 
-QString outsideRange(const QString &key, const QString &text, const QString &min, const QString &max)
-{
-    return ownText(QStringLiteral("%1: %2 leży poza zakresem od %3 do %4"),
-                   QStringLiteral("%1: %2 is outside the accepted range %3 to %4"))
-        .arg(key, text, min, max);
-}
+using ModuleSettingsFile::Problem;
+using Why = ModuleSettingsFile::Problem::Code;
 
-QString notANumber(const QString &key, const QString &text)
+Problem outsideRange(const QString &key, const QString &text, const QString &min, const QString &max)
 {
-    return ownText(QStringLiteral("%1: „%2” nie jest liczbą"), QStringLiteral("%1: \"%2\" is not a number"))
-        .arg(key, text);
+    return {Why::OutsideRange, {key, text, min, max}};
 }
 
 QString boundText(float bound)
@@ -226,7 +220,7 @@ QString boundText(float bound)
 // the problem.
 struct FieldValue {
     double value = 0.0;
-    QString problem;
+    Problem problem;
 };
 
 FieldValue parseField(const Field &field, const QString &text, int decimals)
@@ -237,9 +231,7 @@ FieldValue parseField(const Field &field, const QString &text, int decimals)
         bool ok = false;
         const qint64 number = text.toLongLong(&ok);
         if (!ok)
-            return {0, ownText(QStringLiteral("%1: „%2” nie jest liczbą całkowitą"),
-                               QStringLiteral("%1: \"%2\" is not a whole number"))
-                           .arg(field.key, text)};
+            return {0, {Why::NotAWholeNumber, {field.key, text}}};
         const double min = field.kind == Kind::Capacity ? MinCapacityN : field.first;
         const double max = field.kind == Kind::Capacity ? MaxCapacityN : field.first + field.count - 1;
         if (number < min || number > max)
@@ -251,7 +243,7 @@ FieldValue parseField(const Field &field, const QString &text, int decimals)
     case Kind::Factor: {
         const std::optional<float> value = parseFloat(text);
         if (!value)
-            return {0, notANumber(field.key, text)};
+            return {0, {Why::NotANumber, {field.key, text}}};
         if (field.kind == Kind::Factor)
             return {double(*value), {}};
         const bool rated = field.kind == Kind::RatedOutput;
@@ -266,9 +258,7 @@ FieldValue parseField(const Field &field, const QString &text, int decimals)
         for (int i = 0; i < field.items.size(); ++i)
             if (text.compare(field.items[i], Qt::CaseInsensitive) == 0)
                 return {double(i), {}};
-        return {0, ownText(QStringLiteral("%1: „%2” nie jest żadną z wartości: %3"),
-                           QStringLiteral("%1: \"%2\" is none of: %3"))
-                       .arg(field.key, text, field.items.join(QStringLiteral(", ")))};
+        return {0, {Why::NoneOf, {field.key, text, field.items.join(QStringLiteral(", "))}}};
     }
     }
     return {};
@@ -280,21 +270,14 @@ bool agrees(double a, double b)
     return a == b || (std::isnan(a) && std::isnan(b));
 }
 
-QString damaged(const QString &what)
+Problem missing(const QString &key)
 {
-    return ownText(QStringLiteral("plik jest uszkodzony: %1"), QStringLiteral("the file is damaged: %1")).arg(what);
+    return {Why::FieldMissing, {key}};
 }
 
-QString missing(const QString &key)
+Problem disagrees(const QString &key)
 {
-    return damaged(ownText(QStringLiteral("brak pola %1"), QStringLiteral("%1 is missing")).arg(key));
-}
-
-QString disagrees(const QString &key)
-{
-    return damaged(ownText(QStringLiteral("%1 nie zgadza się z rekordem surowym"),
-                           QStringLiteral("%1 disagrees with the raw record"))
-                       .arg(key));
+    return {Why::FieldDisagrees, {key}};
 }
 
 } // namespace
@@ -342,7 +325,7 @@ ReadResult read(const QByteArray &bytes, int decimals)
     // name -> value. A line that is none is told after the format: a file
     // of another kind is named as such, not as damaged.
     QHash<QString, QString> values;
-    QString lineProblem;
+    Problem lineProblem;
     const QList<QByteArray> lines = bytes.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         const QString text = QString::fromUtf8(lines[i]).trimmed();
@@ -351,13 +334,9 @@ ReadResult read(const QByteArray &bytes, int decimals)
         const int equals = text.indexOf(u'=');
         const QString key = text.left(equals).trimmed();
         if (equals <= 0 || values.contains(key)) {
-            if (lineProblem.isEmpty())
-                lineProblem = damaged(equals <= 0 ? ownText(QStringLiteral("wiersz %1 nie ma postaci „nazwa = wartość”"),
-                                                            QStringLiteral("line %1 is not \"name = value\""))
-                                                        .arg(i + 1)
-                                                  : ownText(QStringLiteral("pole %1 występuje dwa razy"),
-                                                            QStringLiteral("%1 appears twice"))
-                                                        .arg(key));
+            if (!lineProblem)
+                lineProblem = equals <= 0 ? Problem{Why::BadLine, {QString::number(i + 1)}}
+                                          : Problem{Why::FieldTwice, {key}};
             continue;
         }
         values.insert(key, text.mid(equals + 1).trimmed());
@@ -365,30 +344,23 @@ ReadResult read(const QByteArray &bytes, int decimals)
 
     const QString format = values.value(FormatKey);
     if (!format.startsWith(QString::fromLatin1(FormatName)))
-        return {std::nullopt, ownText(QStringLiteral("to nie jest plik ustawień modułu KLV57"),
-                                      QStringLiteral("this is not a KLV57 settings file"))};
+        return {std::nullopt, {Why::NotSettingsFile, {}}};
     if (format != QString::fromLatin1(FormatLine))
-        return {std::nullopt, ownText(QStringLiteral("plik ma format nowszej wersji programu (%1)"),
-                                      QStringLiteral("the file has a newer program's format (%1)"))
-                                  .arg(format)};
-    if (!lineProblem.isEmpty())
+        return {std::nullopt, {Why::NewerFormat, {format}}};
+    if (lineProblem)
         return {std::nullopt, lineProblem};
 
     // The raw records first: the named fields are checked against them.
-    auto rawRecord = [&values](const RawRecord &raw, QString &problem) -> QByteArray {
+    auto rawRecord = [&values](const RawRecord &raw, Problem &problem) -> QByteArray {
         const QByteArray hex = values.value(raw.key).toLatin1();
         const QByteArray record = QByteArray::fromHex(hex);
         const bool wellFormed = record.size() == RecordSize && quint8(record[0]) == raw.code &&
                                 record.toHex(' ') == hex.toLower();
-        if (!wellFormed && problem.isEmpty())
-            problem = values.contains(raw.key)
-                          ? damaged(ownText(QStringLiteral("rekord %1 jest nieczytelny"),
-                                            QStringLiteral("the record %1 cannot be read"))
-                                        .arg(raw.key))
-                          : missing(raw.key);
+        if (!wellFormed && !problem)
+            problem = values.contains(raw.key) ? Problem{Why::RecordUnreadable, {raw.key}} : missing(raw.key);
         return record;
     };
-    QString problem;
+    Problem problem;
     ModuleSettings raw;
     raw.info = DeviceInfoReport::decode(rawRecord(RawDeviceInfo, problem));
     raw.sensors = TensSettings::decode(rawRecord(RawSensors, problem));
@@ -398,52 +370,58 @@ ReadResult read(const QByteArray &bytes, int decimals)
     // The named fields in file order: the first problem is the one named.
     for (const auto &[key, text] : identityLines(raw.info)) {
         known << key;
-        if (problem.isEmpty() && !values.contains(key))
+        if (!problem && !values.contains(key))
             problem = missing(key);
-        else if (problem.isEmpty() && values.value(key) != text)
+        else if (!problem && values.value(key) != text)
             problem = disagrees(key);
     }
     for (const std::vector<Field> *list : {&sensorFields(), &ioFields()}) {
         for (const Field &field : *list) {
             known << field.key;
-            if (!problem.isEmpty())
+            if (problem)
                 continue;
             if (!values.contains(field.key)) {
                 problem = missing(field.key);
                 continue;
             }
             const FieldValue parsed = parseField(field, values.value(field.key), decimals);
-            if (!parsed.problem.isEmpty())
+            if (parsed.problem)
                 problem = parsed.problem;
             else if (!agrees(parsed.value, field.get(raw)))
                 problem = disagrees(field.key);
         }
     }
-    if (problem.isEmpty()) {
+    if (!problem) {
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             if (!known.contains(it.key()))
-                return {std::nullopt, damaged(ownText(QStringLiteral("nieznane pole %1"),
-                                                      QStringLiteral("unknown field %1"))
-                                                  .arg(it.key()))};
+                return {std::nullopt, {Why::UnknownField, {it.key()}}};
     }
-    if (!problem.isEmpty())
+    if (problem)
         return {std::nullopt, problem};
     return {raw, {}};
 }
 
-QString variantProblem(const DeviceInfoReport &file, quint8 moduleVariant)
+Problem variantProblem(const DeviceInfoReport &file, quint8 moduleVariant)
 {
     const bool fileVoltage = file.AnalogOutVariant == 0;
     if (fileVoltage == (moduleVariant == 0))
         return {};
-    return fileVoltage ? ownText(QStringLiteral("plik pochodzi z modułu z wyjściem napięciowym, a podłączony "
-                                                "moduł ma wyjście prądowe"),
-                                 QStringLiteral("the file comes from a module with a voltage output; the "
-                                                "connected module has a current output"))
-                       : ownText(QStringLiteral("plik pochodzi z modułu z wyjściem prądowym, a podłączony "
-                                                "moduł ma wyjście napięciowe"),
-                                 QStringLiteral("the file comes from a module with a current output; the "
-                                                "connected module has a voltage output"));
+    return {fileVoltage ? Why::FromVoltageModule : Why::FromCurrentModule, {}};
+}
+
+bool Problem::isDamage() const
+{
+    switch (code) {
+    case Code::BadLine:
+    case Code::FieldTwice:
+    case Code::FieldMissing:
+    case Code::RecordUnreadable:
+    case Code::FieldDisagrees:
+    case Code::UnknownField:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace ModuleSettingsFile

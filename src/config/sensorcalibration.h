@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 // Calibration of one sensor with a known load, without widgets. The module's
 // reading is proportional to the bridge signal divided by the rated output
 // set, so the rated output that makes the reading equal the known load is
@@ -22,6 +20,3 @@ struct RatedOutputProposal {
 // `input` 1..4; `activeInputsIndex` 0..3 as the module reported it.
 RatedOutputProposal proposeRatedOutput(int input, int activeInputsIndex, float ratedOutputNow,
                                        float reading, float knownLoad);
-
-// The refusal the calibration window shows for a problem, in the active language.
-QString proposalProblemText(RatedOutputProposal::Problem problem);

@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "displaystate.h"
 #include "livedisplay.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "reportedsettings.h"
 #include "sensorcalibration.h"
@@ -17,30 +18,30 @@
 
 namespace {
 
-struct WindowText {
-    const char *objectName;
-    const char *polish;
-    const char *english;
-};
-
-const WindowText Texts[] = {
-    {"Label1",
-     "Funkcja kalibracji pozwala automatycznie odczytać parametr \"stała mostka\" na podstawie zadanego "
-     "obciążenia.",
-     "The calibration reads the sensor's rated output from a known load."},
-    {"Label_CalibStep1", "1) Wybierz czujnik:", "1) Choose the sensor:"},
-    {"Label_CalibStep2", "2) Odciąż czujnik i wyzeruj go:", "2) Unload the sensor and zero it:"},
-    {"Label_CalibStep3", "3) Obciąż go znanym obciążeniem:", "3) Put a known load on it:"},
-    {"Label_CalibLiveCaption", "Wartość aktualna:", "Actual value:"},
-    {"Label_CalibRatedNowCaption", "Stała czujnika teraz [mV/V]:", "Rated output now [mV/V]:"},
-    {"Label_CalibRatedNewCaption", "Stała czujnika po kalibracji [mV/V]:", "Rated output after calibration [mV/V]:"},
-    {"Btn_CalibApply", "4) Zapisz stałą czujnika", "4) Write the rated output"},
-    {"Btn_CalibClose", "Zamknij", "Close"},
-};
-
-QString own(const char *polish, const char *english)
+QString text(const char *id)
 {
-    return ownText(QString::fromUtf8(polish), QString::fromUtf8(english));
+    return GetTextOrDefault(QString::fromLatin1(id));
+}
+
+// The refusal for a proposal's problem, in the active language.
+QString problemText(RatedOutputProposal::Problem problem)
+{
+    using Problem = RatedOutputProposal::Problem;
+    switch (problem) {
+    case Problem::None:
+        return {};
+    case Problem::InactiveSensor:
+        return text(Msg::KLV_CalibInactiveSensor);
+    case Problem::NoKnownLoad:
+        return text(Msg::KLV_CalibNoKnownLoad);
+    case Problem::NoReading:
+        return text(Msg::KLV_CalibNoReading);
+    case Problem::OppositeSign:
+        return text(Msg::KLV_CalibOppositeSign);
+    case Problem::OutOfRange:
+        return text(Msg::KLV_CalibOutOfRange);
+    }
+    return {};
 }
 
 const QString NoValue = QStringLiteral("---");
@@ -84,24 +85,8 @@ void SensorCalibrationWindow::showOrRaise()
 
 void SensorCalibrationWindow::showEvent(QShowEvent *event)
 {
-    retranslate();
     refreshProposal();
     QDialog::showEvent(event);
-}
-
-void SensorCalibrationWindow::retranslate()
-{
-    for (const WindowText &text : Texts) {
-        const QString translated = own(text.polish, text.english);
-        QWidget *widget = findChild<QWidget *>(QLatin1String(text.objectName));
-        if (auto *label = qobject_cast<QLabel *>(widget))
-            label->setText(translated);
-        else if (auto *button = qobject_cast<QPushButton *>(widget))
-            button->setText(translated);
-    }
-    setWindowTitle(own("Kalibracja czujnika", "Sensor calibration"));
-    for (int k = 0; k < ui->Cb_CalibSensor->count(); ++k)
-        ui->Cb_CalibSensor->setItemText(k, own("Czujnik %1", "Sensor %1").arg(k + 1));
 }
 
 int SensorCalibrationWindow::input() const
@@ -153,14 +138,12 @@ void SensorCalibrationWindow::refuse(const QString &text)
 void SensorCalibrationWindow::zeroSensor()
 {
     if (!m_link.isConnected()) {
-        refuse(own("Moduł nie jest podłączony.", "The module is not connected."));
+        refuse(text(Msg::KLV_CalibNotConnected));
         return;
     }
     m_page.zeroInput(input());
     ui->Label_CalibStatus->setText(
-        own("Czujnik %1 wyzerowany. Teraz obciąż go i wpisz obciążenie.",
-            "Sensor %1 zeroed. Now put the load on it and enter its value.")
-            .arg(input()));
+        text(Msg::KLV_CalibSensorZeroed).arg(input()));
 }
 
 void SensorCalibrationWindow::writeRatedOutput()
@@ -168,8 +151,7 @@ void SensorCalibrationWindow::writeRatedOutput()
     using Problem = RatedOutputProposal::Problem;
     const std::optional<TensSettings> &reported = m_reported.sensors();
     if (!m_link.isConnected() || !reported) {
-        refuse(own("Moduł nie jest podłączony albo jego ustawienia nie zostały jeszcze odczytane.",
-                   "The module is not connected, or its settings have not been read yet."));
+        refuse(text(Msg::KLV_CalibNotReady));
         return;
     }
     // A known load that fails its check is painted and counts as none.
@@ -181,12 +163,11 @@ void SensorCalibrationWindow::writeRatedOutput()
     const int k = input();
     const float now = reported->sensors[k - 1].ratedOutputMvPerV;
     if (proposal.problem != Problem::None) {
-        refuse(proposalProblemText(proposal.problem));
+        refuse(problemText(proposal.problem));
         return;
     }
     const QString question =
-        own("Zapisać w module nową stałą czujnika %1?\n%3 mV/V  →  %2 mV/V",
-            "Write a new rated output for sensor %1 to the module?\n%3 mV/V  →  %2 mV/V")
+        (text(Msg::KLV_CalibWriteQuestion) + QStringLiteral("\n%3 mV/V  →  %2 mV/V"))
             .arg(k)
             .arg(formatFixed(proposal.ratedOutput, SettingRules::RatedOutputDecimals),
                  formatFixed(now, SettingRules::RatedOutputDecimals));
@@ -194,12 +175,11 @@ void SensorCalibrationWindow::writeRatedOutput()
                              QMessageBox::Yes | QMessageBox::No}) != QMessageBox::Yes)
         return;
     if (!m_page.writeRatedOutput(*reported, k, proposal.ratedOutput)) {
-        refuse(proposalProblemText(Problem::OutOfRange));
+        refuse(problemText(Problem::OutOfRange));
         return;
     }
     m_writePending = true;
-    ui->Label_CalibStatus->setText(own("Wysłano do modułu; czekam na potwierdzenie.",
-                                       "Sent to the module; waiting for its acknowledgement."));
+    ui->Label_CalibStatus->setText(text(Msg::KLV_CalibSent));
 }
 
 void SensorCalibrationWindow::endPendingWrite(const QString &status)
@@ -212,16 +192,10 @@ void SensorCalibrationWindow::endPendingWrite(const QString &status)
 
 void SensorCalibrationWindow::onWriteAcknowledged()
 {
-    endPendingWrite(own("Moduł zapisał nową stałą. Wartość aktualna powinna teraz równać się "
-                        "znanemu obciążeniu.",
-                        "The module stored the new rated output. The actual value should now "
-                        "equal the known load."));
+    endPendingWrite(text(Msg::KLV_CalibStored));
 }
 
 void SensorCalibrationWindow::onConnectionLost()
 {
-    endPendingWrite(own("Moduł odłączył się przed potwierdzeniem zapisu. Po ponownym podłączeniu "
-                        "sprawdź stałą czujnika.",
-                        "The module went away before acknowledging the write. Check the rated "
-                        "output once it is back."));
+    endPendingWrite(text(Msg::KLV_CalibModuleGone));
 }

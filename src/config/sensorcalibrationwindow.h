@@ -21,7 +21,8 @@ struct LiveDisplay;
 // choose a sensor, zero it unloaded, load it with a known load, and write
 // the rated output that makes the reading equal the load. The write goes
 // through the sensor page, as Save sends it. Modal, never blocking; its
-// texts follow the language active when it opens. GUI thread only.
+// captions are the store's FormCalib rows, applied by the language switch,
+// and its messages are looked up when shown. GUI thread only.
 class SensorCalibrationWindow : public QDialog
 {
     Q_OBJECT
@@ -44,7 +45,6 @@ protected:
 
 private:
     int input() const; // 1..4
-    void retranslate();
     void refreshProposal();
     // For the chosen sensor and the latest frame.
     RatedOutputProposal proposalFor(const TensSettings &reported, float knownLoad) const;

@@ -6,6 +6,7 @@
 #include "displaystate.h"
 #include "filefilters.h"
 #include "iosettingspage.h"
+#include "messageids.h"
 #include "messagetable.h"
 #include "modulesettingsfile.h"
 #include "reportedsettings.h"
@@ -23,7 +24,43 @@ constexpr qint64 MaxFileSize = 256 * 1024;
 
 QString caption()
 {
-    return ownText(QStringLiteral("Plik ustawień"), QStringLiteral("Settings file"));
+    return GetTextOrDefault(Msg::KLV_SettingsFileCaption);
+}
+
+QString problemText(const ModuleSettingsFile::Problem &problem)
+{
+    using Code = ModuleSettingsFile::Problem::Code;
+    const char *id = nullptr;
+    switch (problem.code) {
+    case Code::None:
+        return {};
+    case Code::NotSettingsFile: id = Msg::KLV_FileNotSettings; break;
+    case Code::NewerFormat: id = Msg::KLV_FileNewerFormat; break;
+    case Code::BadLine: id = Msg::KLV_FileBadLine; break;
+    case Code::FieldTwice: id = Msg::KLV_FileFieldTwice; break;
+    case Code::FieldMissing: id = Msg::KLV_FileFieldMissing; break;
+    case Code::RecordUnreadable: id = Msg::KLV_FileRecordUnreadable; break;
+    case Code::FieldDisagrees: id = Msg::KLV_FileFieldDisagrees; break;
+    case Code::UnknownField: id = Msg::KLV_FileUnknownField; break;
+    case Code::NotANumber: id = Msg::KLV_FileNotANumber; break;
+    case Code::NotAWholeNumber: id = Msg::KLV_FileNotAWholeNumber; break;
+    case Code::OutsideRange: id = Msg::KLV_FileOutsideRange; break;
+    case Code::NoneOf: id = Msg::KLV_FileNoneOf; break;
+    case Code::FromVoltageModule: id = Msg::KLV_FileFromVoltageModule; break;
+    case Code::FromCurrentModule: id = Msg::KLV_FileFromCurrentModule; break;
+    }
+    // All values in one go: a value holding "%1" stays as it is.
+    const QString format = GetTextOrDefault(QString::fromLatin1(id));
+    const QStringList &v = problem.values;
+    QString text;
+    switch (v.size()) {
+    case 0: text = format; break;
+    case 1: text = format.arg(v[0]); break;
+    case 2: text = format.arg(v[0], v[1]); break;
+    case 3: text = format.arg(v[0], v[1], v[2]); break;
+    default: text = format.arg(v[0], v[1], v[2], v[3]); break;
+    }
+    return problem.isDamage() ? GetTextOrDefault(Msg::KLV_FileDamaged).arg(text) : text;
 }
 
 } // namespace
@@ -49,8 +86,7 @@ void SettingsFileBar::saveSettingsFile()
 {
     const std::optional<ModuleSettings> settings = m_reported.all();
     if (!settings) {
-        refuse(ownText(QStringLiteral("Nie ma czego zapisać: ustawienia nie zostały jeszcze odczytane z modułu."),
-                       QStringLiteral("Nothing to save: the settings have not been read from the module yet.")));
+        refuse(GetTextOrDefault(Msg::KLV_SettingsFileNothingToSave));
         return;
     }
     QString filter;
@@ -62,14 +98,11 @@ void SettingsFileBar::saveSettingsFile()
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(ModuleSettingsFile::write(*settings, QDateTime::currentDateTime())) < 0 || !file.commit()) {
-        refuse(ownText(QStringLiteral("Nie można zapisać ustawień do pliku %1:\n%2"),
-                       QStringLiteral("The settings cannot be saved to %1:\n%2"))
+        refuse((GetTextOrDefault(Msg::KLV_SettingsFileNotSaved) + QStringLiteral("\n%2"))
                    .arg(path, file.errorString()));
         return;
     }
-    emit statusMessage(ownText(QStringLiteral("Ustawienia modułu zapisane do pliku %1"),
-                               QStringLiteral("The module's settings were saved to %1"))
-                           .arg(QFileInfo(path).fileName()));
+    emit statusMessage(GetTextOrDefault(Msg::KLV_SettingsFileSaved).arg(QFileInfo(path).fileName()));
 }
 
 void SettingsFileBar::loadSettingsFile()
@@ -78,8 +111,8 @@ void SettingsFileBar::loadSettingsFile()
     if (path.isEmpty())
         return;
     auto refused = [this, &path](const QString &problem) {
-        refuse(ownText(QStringLiteral("Nie wczytano ustawień z pliku %1:\n%2\nNic nie zostało zmienione."),
-                       QStringLiteral("The settings were not loaded from %1:\n%2\nNothing was changed."))
+        refuse((GetTextOrDefault(Msg::KLV_SettingsFileNotLoaded) + QStringLiteral("\n%2\n") +
+                GetTextOrDefault(Msg::KLV_SettingsFileNothingChanged))
                    .arg(path, problem));
     };
     QFile file(path);
@@ -91,21 +124,18 @@ void SettingsFileBar::loadSettingsFile()
     const ModuleSettingsFile::ReadResult read =
         ModuleSettingsFile::read(file.read(MaxFileSize), m_state.decimalPlaces);
     if (!read.settings) {
-        refused(read.problem);
+        refused(problemText(read.problem));
         return;
     }
     if (m_reported.identified()) {
-        const QString problem = ModuleSettingsFile::variantProblem(read.settings->info, m_reported.info().AnalogOutVariant);
-        if (!problem.isEmpty()) {
-            refused(problem);
+        const ModuleSettingsFile::Problem problem =
+            ModuleSettingsFile::variantProblem(read.settings->info, m_reported.info().AnalogOutVariant);
+        if (problem) {
+            refused(problemText(problem));
             return;
         }
     }
     m_sensorPage.showLoaded(read.settings->sensors);
     m_ioPage.showLoaded(read.settings->io);
-    emit statusMessage(ownText(QStringLiteral("Ustawienia wczytane z pliku %1. Moduł dostanie je po „Zapisz” na "
-                                              "każdej ze stron."),
-                               QStringLiteral("Settings loaded from %1. The module gets them when Save is "
-                                              "pressed on each page."))
-                           .arg(QFileInfo(path).fileName()));
+    emit statusMessage(GetTextOrDefault(Msg::KLV_SettingsFileLoaded).arg(QFileInfo(path).fileName()));
 }

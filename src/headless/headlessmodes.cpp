@@ -2,6 +2,7 @@
 
 #include "devicelisting.h"
 #include "recordingrun.h"
+#include "recordoptions.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -97,8 +98,32 @@ int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &opt
         {parser.value(options.record), valueIfSet(parser, options.rate),
          valueIfSet(parser, options.columns), valueIfSet(parser, options.duration)},
         stored);
-    if (!parsed.error.isEmpty())
-        return invalidOptions(parsed.error);
+    if (parsed.problem)
+        return invalidOptions(recordOptionsProblemText(parsed.problem));
     QTextStream messages(stderr);
     return int(recordUntilStopped(backend, parsed.options, messages, ::isatty(STDERR_FILENO) != 0));
+}
+
+QString recordOptionsProblemText(const RecordOptionsProblem &problem)
+{
+    using Code = RecordOptionsProblem::Code;
+    switch (problem.code) {
+    case Code::None:
+        return {};
+    case Code::NoFileName:
+        return QStringLiteral("--record needs a file name");
+    case Code::UnknownRate:
+        return QStringLiteral("--rate: \"%1\" is no rate item; one of %2").arg(problem.given, rateItemList());
+    case Code::EmptyColumnName:
+        return QStringLiteral("--columns: an empty column name in \"%1\"; the columns are %2")
+            .arg(problem.given, columnNameList());
+    case Code::UnknownColumn:
+        return QStringLiteral("--columns: no column \"%1\"; the columns are %2").arg(problem.given, columnNameList());
+    case Code::NoColumn:
+        return QStringLiteral("no column to record; --columns takes %1").arg(columnNameList());
+    case Code::BadDuration:
+        return QStringLiteral("--duration: \"%1\" is no number of seconds above 0 and up to %2")
+            .arg(problem.given, QString::number(MaxRecordSeconds));
+    }
+    return {};
 }

@@ -6,6 +6,7 @@
 class HidBackend;
 class QCommandLineParser;
 struct RecordingChoices;
+struct RecordOptionsProblem;
 
 // The exit status of a command line the window-less modes refuse.
 inline constexpr int InvalidCommandLine = 2;
@@ -33,3 +34,7 @@ struct HeadlessOptions {
 // only.
 int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &options,
                     HidBackend &backend, const RecordingChoices &stored);
+
+// The command line's wording of a refused --record option (English, as
+// --help is).
+QString recordOptionsProblemText(const RecordOptionsProblem &problem);

@@ -31,7 +31,7 @@ std::optional<int> parseRate(const QString &text)
     return std::nullopt;
 }
 
-std::optional<RecordColumns> parseColumns(const QString &text, QString *error)
+std::optional<RecordColumns> parseColumns(const QString &text, RecordOptionsProblem *problem)
 {
     RecordColumns columns{};
     for (const QString &given : text.split(QLatin1Char(','))) {
@@ -41,9 +41,9 @@ std::optional<RecordColumns> parseColumns(const QString &text, QString *error)
                name != QLatin1String(RecordColumnOptionNames[c]))
             ++c;
         if (c == RecordColumnOptionNames.size()) {
-            *error = name.isEmpty()
-                         ? QStringLiteral("--columns: an empty column name in \"%1\"").arg(text)
-                         : QStringLiteral("--columns: no column \"%1\"").arg(given.trimmed());
+            *problem = name.isEmpty() ? RecordOptionsProblem{RecordOptionsProblem::Code::EmptyColumnName, text}
+                                      : RecordOptionsProblem{RecordOptionsProblem::Code::UnknownColumn,
+                                                             given.trimmed()};
             return std::nullopt;
         }
         columns[c] = true;
@@ -84,42 +84,40 @@ ParsedRecordOptions parseRecordOptions(const RecordArguments &arguments,
 {
     ParsedRecordOptions parsed;
     parsed.options.choices = stored;
-    auto invalid = [&](const QString &error) {
-        parsed.error = error;
+    using Code = RecordOptionsProblem::Code;
+    auto invalid = [&](Code code, const QString &given = QString()) {
+        parsed.problem = {code, given};
         return parsed;
     };
 
     if (arguments.file.trimmed().isEmpty())
-        return invalid(QStringLiteral("--record needs a file name"));
+        return invalid(Code::NoFileName);
     parsed.options.choices.path = arguments.file;
 
     if (arguments.rate) {
         const std::optional<int> item = parseRate(*arguments.rate);
         if (!item)
-            return invalid(QStringLiteral("--rate: \"%1\" is no rate item; one of %2")
-                               .arg(*arguments.rate, rateItemList()));
+            return invalid(Code::UnknownRate, *arguments.rate);
         parsed.options.choices.rateItem = *item;
     }
 
     if (arguments.columns) {
-        QString error;
-        const std::optional<RecordColumns> columns = parseColumns(*arguments.columns, &error);
-        if (!columns)
-            return invalid(error + QStringLiteral("; the columns are %1").arg(columnNameList()));
+        RecordOptionsProblem problem;
+        const std::optional<RecordColumns> columns = parseColumns(*arguments.columns, &problem);
+        if (!columns) {
+            parsed.problem = problem;
+            return parsed;
+        }
         parsed.options.choices.columns = *columns;
     }
     if (std::none_of(parsed.options.choices.columns.begin(), parsed.options.choices.columns.end(),
                      [](bool ticked) { return ticked; }))
-        return invalid(
-            QStringLiteral("no column to record; --columns takes %1").arg(columnNameList()));
+        return invalid(Code::NoColumn);
 
     if (arguments.duration) {
         parsed.options.duration = parseDuration(*arguments.duration);
         if (!parsed.options.duration)
-            return invalid(QStringLiteral("--duration: \"%1\" is no number of seconds above 0 and "
-                                          "up to %2")
-                               .arg(*arguments.duration)
-                               .arg(MaxRecordSeconds));
+            return invalid(Code::BadDuration, *arguments.duration);
     }
     return parsed;
 }

@@ -29,9 +29,26 @@ struct RecordOptions {
     std::optional<std::chrono::milliseconds> duration; // none: until a termination signal
 };
 
+// Why the arguments are refused, for the command line to word.
+struct RecordOptionsProblem {
+    enum class Code {
+        None,
+        NoFileName,
+        UnknownRate,     // given: the --rate text
+        EmptyColumnName, // given: the --columns text
+        UnknownColumn,   // given: the name
+        NoColumn,        // neither --columns nor the settings file ticks one
+        BadDuration,     // given: the --duration text
+    };
+    Code code = Code::None;
+    QString given;
+
+    explicit operator bool() const { return code != Code::None; }
+};
+
 struct ParsedRecordOptions {
     RecordOptions options;
-    QString error; // empty when the arguments are valid
+    RecordOptionsProblem problem; // none when the arguments are valid
 };
 
 // `stored` holds what the settings file says (columns, rate, decimal

@@ -109,10 +109,9 @@ void RecordingPage::showFailure(const QString &errorString)
     // One warning, and recording is off: nothing pretends to record.
     ui->Checkbox_Acquistion->setChecked(false);
     ui->Button_SaveFilePath->setEnabled(true);
-    Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
-                         ownText(QStringLiteral("Nie można zapisać pomiarów do pliku %1\nRejestracja została wyłączona."),
-                                 QStringLiteral("The measurements cannot be written to %1\nAcquisition is switched off."))
-                             .arg(errorString),
+    Dialogs::show(this, {QMessageBox::Warning, GetTextOrDefault(Msg::IDS_68),
+                         GetTextOrDefault(Msg::KLV_RecordingNotWritten).arg(errorString) + QLatin1Char('\n') +
+                             GetTextOrDefault(Msg::KLV_RecordingSwitchedOff),
                          QMessageBox::Ok});
 }
 

@@ -86,7 +86,7 @@ void TestSettingsFile::savedFileLoadsBackToTheSameRecords()
         QVERIFY2(text.contains(line), line);
 
     const ModuleSettingsFile::ReadResult read = ModuleSettingsFile::read(text, rig.state.decimalPlaces);
-    QVERIFY2(read.settings, qPrintable(read.problem));
+    QVERIFY2(read.settings, qPrintable(read.problem.values.join(", ")));
     QCOMPARE(read.settings->sensors.encode(Code::ReadSensorSettings),
              rig.module->sensorSettings().encode(Code::ReadSensorSettings));
     QCOMPARE(read.settings->io.encodeReport(), rig.module->ioSettings().encodeReport());
@@ -100,7 +100,7 @@ void TestSettingsFile::savedFileLoadsBackToTheSameRecords()
     odd.info.identification = "KLV57\nline two \\ ";
     const ModuleSettingsFile::ReadResult again =
         ModuleSettingsFile::read(ModuleSettingsFile::write(odd, QDateTime::currentDateTime()), 4);
-    QVERIFY2(again.settings, qPrintable(again.problem));
+    QVERIFY2(again.settings, qPrintable(again.problem.values.join(", ")));
     QCOMPARE(again.settings->sensors.encode(2), odd.sensors.encode(2));
     QCOMPARE(again.settings->io.encodeReport(), odd.io.encodeReport());
     QCOMPARE(again.settings->info.encode(), odd.info.encode());
