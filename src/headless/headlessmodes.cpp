@@ -1,6 +1,7 @@
 #include "headlessmodes.h"
 
 #include "devicelisting.h"
+#include "publishingrun.h"
 #include "recordingrun.h"
 
 #include <QCommandLineParser>
@@ -52,18 +53,42 @@ HeadlessOptions::HeadlessOptions()
       duration(QStringLiteral("duration"),
                QStringLiteral("With --record: stop after this many seconds (a number above 0); "
                               "without it, recording goes on until a signal."),
-               QStringLiteral("seconds"))
+               QStringLiteral("seconds")),
+      publish(QStringLiteral("publish"),
+              QStringLiteral("Without a window: publish every record as a JSON message to an MQTT "
+                             "broker, on PREFIX/values (QoS 1), with a retained PREFIX/status; "
+                             "mqtts:// for TLS. Takes --rate, --columns and --duration, and "
+                             "--record for a file with the same records. While the broker is "
+                             "away the records wait in a queue on disk ($XDG_STATE_HOME or "
+                             "~/.local/state/KLV57/queue), kept for the next run with the same "
+                             "prefix. A password comes from --password-file or %1.")
+                  .arg(PasswordVariable),
+              QStringLiteral("mqtt://[user@]host[:port]/PREFIX")),
+      queueLimit(QStringLiteral("queue-limit"),
+                 QStringLiteral("With --publish: the queue's largest size on disk in bytes, k, M "
+                                "or G (default 100M); past it the oldest records are dropped."),
+                 QStringLiteral("size")),
+      passwordFile(QStringLiteral("password-file"),
+                   QStringLiteral("With --publish: the broker's password is the first line of "
+                                  "<file>."),
+                   QStringLiteral("file")),
+      caFile(QStringLiteral("cafile"),
+             QStringLiteral("With an mqtts:// URL: trust the certificates in <file> (PEM) instead "
+                            "of the system's store."),
+             QStringLiteral("file"))
 {
 }
 
 void HeadlessOptions::addTo(QCommandLineParser &parser) const
 {
-    parser.addOptions({list, record, rate, columns, duration});
+    parser.addOptions({list, record, rate, columns, duration, publish, queueLimit, passwordFile,
+                       caFile});
 }
 
 bool HeadlessOptions::anySet(const QCommandLineParser &parser) const
 {
-    for (const QCommandLineOption *option : {&list, &record, &rate, &columns, &duration})
+    for (const QCommandLineOption *option : {&list, &record, &rate, &columns, &duration, &publish,
+                                             &queueLimit, &passwordFile, &caFile})
         if (parser.isSet(*option))
             return true;
     return false;
@@ -75,14 +100,16 @@ QString HeadlessOptions::exitStatusHelp()
                           "none, 2 when one is present but does not open.\n"
                           "--record exits with 0 after the duration or a termination signal, 1\n"
                           "when the file cannot be opened or written.\n"
-                          "Both exit with 2 on an invalid command line.");
+                          "--publish exits as --record does, and with 3 when the broker refuses\n"
+                          "the credentials, its host does not resolve or the queue cannot be used.\n"
+                          "All exit with 2 on an invalid command line.");
 }
 
 int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &options,
                     HidBackend &backend, const RecordingChoices &stored)
 {
-    if (parser.isSet(options.list) && parser.isSet(options.record))
-        return invalidOptions(QStringLiteral("--list and --record go one at a time"));
+    if (parser.isSet(options.list) && (parser.isSet(options.record) || parser.isSet(options.publish)))
+        return invalidOptions(QStringLiteral("--list goes alone, without --record or --publish"));
 
     const bool recordingOptionGiven = parser.isSet(options.rate) ||
                                       parser.isSet(options.columns) ||
@@ -91,14 +118,29 @@ int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &opt
         QTextStream out(stdout);
         return int(listDevices(backend, out));
     }
-    if (!parser.isSet(options.record))
+    const bool publishing = parser.isSet(options.publish);
+    if (!publishing && (parser.isSet(options.queueLimit) || parser.isSet(options.passwordFile) ||
+                        parser.isSet(options.caFile)))
+        return invalidOptions(
+            QStringLiteral("--queue-limit, --password-file and --cafile go with --publish"));
+    if (!parser.isSet(options.record) && !publishing)
         return invalidOptions(QStringLiteral("--rate, --columns and --duration go with --record"));
     const ParsedRecordOptions parsed = parseRecordOptions(
         {parser.value(options.record), valueIfSet(parser, options.rate),
-         valueIfSet(parser, options.columns), valueIfSet(parser, options.duration)},
+         valueIfSet(parser, options.columns), valueIfSet(parser, options.duration),
+         !parser.isSet(options.record)},
         stored);
     if (!parsed.error.isEmpty())
         return invalidOptions(parsed.error);
     QTextStream messages(stderr);
-    return int(recordUntilStopped(backend, parsed.options, messages, ::isatty(STDERR_FILENO) != 0));
+    const bool onTerminal = ::isatty(STDERR_FILENO) != 0;
+    if (!publishing)
+        return int(recordUntilStopped(backend, parsed.options, messages, onTerminal));
+    const ParsedPublishOptions publish = parsePublishOptions(
+        {parser.value(options.publish), valueIfSet(parser, options.queueLimit),
+         valueIfSet(parser, options.passwordFile), valueIfSet(parser, options.caFile)},
+        QProcessEnvironment::systemEnvironment());
+    if (!publish.error.isEmpty())
+        return invalidOptions(publish.error);
+    return publishUntilStopped(backend, parsed.options, publish.options, messages, onTerminal);
 }

@@ -89,7 +89,7 @@ ParsedRecordOptions parseRecordOptions(const RecordArguments &arguments,
         return parsed;
     };
 
-    if (arguments.file.trimmed().isEmpty())
+    if (arguments.file.trimmed().isEmpty() && !arguments.withoutFile)
         return invalid(QStringLiteral("--record needs a file name"));
     parsed.options.choices.path = arguments.file;
 

@@ -1,0 +1,181 @@
+#include "mqttclient.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr int KeepAliveSeconds = 30;
+constexpr unsigned ReconnectDelayMinSeconds = 1;
+constexpr unsigned ReconnectDelayMaxSeconds = 5;
+
+// mosquitto_lib_init is not thread-safe and needs doing once.
+void initLibrary()
+{
+    static const bool initialised = [] {
+        mosquitto_lib_init();
+        return true;
+    }();
+    Q_UNUSED(initialised);
+}
+
+QString errorText(int rc)
+{
+    if (rc == MOSQ_ERR_ERRNO)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromUtf8(mosquitto_strerror(rc));
+}
+
+} // namespace
+
+MqttClient::MqttClient(const MqttConnection &connection, QObject *parent)
+    : QObject(parent), m_connection(connection)
+{
+    initLibrary();
+    m_mosq = mosquitto_new(m_connection.clientId.toUtf8().constData(), true, this);
+    if (m_mosq) {
+        mosquitto_connect_callback_set(m_mosq, &MqttClient::onConnect);
+        mosquitto_disconnect_callback_set(m_mosq, &MqttClient::onDisconnect);
+        mosquitto_publish_callback_set(m_mosq, &MqttClient::onPublish);
+    }
+}
+
+MqttClient::~MqttClient()
+{
+    if (!m_mosq)
+        return;
+    if (m_loopRunning) {
+        mosquitto_disconnect(m_mosq);
+        mosquitto_loop_stop(m_mosq, false);
+    }
+    mosquitto_destroy(m_mosq);
+}
+
+QString MqttClient::start()
+{
+    if (!m_mosq)
+        return QStringLiteral("cannot create the MQTT client: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const MqttConnection &c = m_connection;
+    if (c.tls) {
+        int rc = MOSQ_ERR_SUCCESS;
+        if (c.caFile.isEmpty()) {
+            rc = mosquitto_int_option(m_mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        } else {
+            if (!QFileInfo(c.caFile).isReadable())
+                return QStringLiteral("--cafile: cannot read %1").arg(c.caFile);
+            rc = mosquitto_tls_set(m_mosq, QFile::encodeName(c.caFile).constData(), nullptr,
+                                   nullptr, nullptr, nullptr);
+        }
+        if (rc != MOSQ_ERR_SUCCESS)
+            return QStringLiteral("cannot set up TLS: %1").arg(errorText(rc));
+    }
+    if (!c.user.isEmpty() || c.password) {
+        const QByteArray user = c.user.toUtf8();
+        const QByteArray password = c.password.value_or(QString()).toUtf8();
+        mosquitto_username_pw_set(m_mosq, user.isEmpty() ? nullptr : user.constData(),
+                                  c.password ? password.constData() : nullptr);
+    }
+    if (!c.will.isEmpty())
+        mosquitto_will_set(m_mosq, c.statusTopic.toUtf8().constData(), int(c.will.size()),
+                           c.will.constData(), 1, true);
+    mosquitto_reconnect_delay_set(m_mosq, ReconnectDelayMinSeconds, ReconnectDelayMaxSeconds,
+                                  true);
+
+    const int rc = mosquitto_connect_async(m_mosq, c.host.toUtf8().constData(), c.port,
+                                           KeepAliveSeconds);
+    QString problem;
+    if (rc == MOSQ_ERR_EAI)
+        return QStringLiteral("the host %1 does not resolve").arg(c.host);
+    if (rc == MOSQ_ERR_TLS)
+        return QStringLiteral("cannot set up TLS (%1)").arg(errorText(rc));
+    if (rc != MOSQ_ERR_SUCCESS)
+        problem = errorText(rc); // refused or unreachable: the network thread tries again
+    const int loop = mosquitto_loop_start(m_mosq);
+    if (loop != MOSQ_ERR_SUCCESS)
+        return QStringLiteral("cannot start the MQTT client's thread: %1").arg(errorText(loop));
+    m_loopRunning = true;
+    if (!problem.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, problem] { emit connectionLost(problem); }, Qt::QueuedConnection);
+    }
+    return {};
+}
+
+void MqttClient::disconnectFromBroker()
+{
+    if (m_mosq && m_loopRunning)
+        mosquitto_disconnect(m_mosq);
+    m_connected = false;
+}
+
+std::optional<int> MqttClient::publish(const QString &topic, const QByteArray &payload, bool retain)
+{
+    if (!m_connected)
+        return std::nullopt;
+    int messageId = 0;
+    const int rc = mosquitto_publish(m_mosq, &messageId, topic.toUtf8().constData(),
+                                     int(payload.size()), payload.constData(), 1, retain);
+    if (rc != MOSQ_ERR_SUCCESS)
+        return std::nullopt;
+    return messageId;
+}
+
+std::optional<int> MqttClient::send(const QByteArray &payload)
+{
+    return publish(m_connection.valuesTopic, payload, false);
+}
+
+std::optional<int> MqttClient::sendStatus(const QByteArray &payload)
+{
+    return publish(m_connection.statusTopic, payload, true);
+}
+
+// Network thread: each callback only queues the news for the GUI thread.
+// The loop is stopped before this object ends, so `self` outlives them.
+void MqttClient::onConnect(struct mosquitto *, void *self, int rc)
+{
+    auto *client = static_cast<MqttClient *>(self);
+    const QString reason = QString::fromUtf8(mosquitto_connack_string(rc));
+    QMetaObject::invokeMethod(
+        client,
+        [client, rc, reason] {
+            if (rc == 0) {
+                client->m_connected = true;
+                emit client->connected();
+                return;
+            }
+            client->m_connected = false;
+            client->m_refused = true;
+            emit client->refused(reason);
+        },
+        Qt::QueuedConnection);
+}
+
+void MqttClient::onDisconnect(struct mosquitto *, void *self, int rc)
+{
+    auto *client = static_cast<MqttClient *>(self);
+    const QString reason = rc == 0 ? QStringLiteral("disconnected") : errorText(rc);
+    QMetaObject::invokeMethod(
+        client,
+        [client, reason] {
+            const bool wasConnected = client->m_connected;
+            client->m_connected = false;
+            if (wasConnected || !client->m_refused)
+                emit client->connectionLost(reason);
+        },
+        Qt::QueuedConnection);
+}
+
+void MqttClient::onPublish(struct mosquitto *, void *self, int messageId)
+{
+    auto *client = static_cast<MqttClient *>(self);
+    QMetaObject::invokeMethod(
+        client, [client, messageId] { emit client->acknowledged(messageId); },
+        Qt::QueuedConnection);
+}
