@@ -189,6 +189,11 @@ void RecordQueue::removeAcknowledgedSegments()
 {
     while (!m_segments.empty() && m_segments.front().end() <= m_head) {
         const Segment &oldest = m_segments.front();
+        // A broker that keeps up acknowledges each record before the next:
+        // the segment being written stays until it is full, rather than a
+        // file created and removed per record.
+        if (m_segments.size() == 1 && m_writer.isOpen() && oldest.bytes < m_segmentLimit)
+            return;
         if (m_segments.size() == 1)
             m_writer.close(); // the next append starts a new one
         if (m_reader.isOpen() && m_readerFirst == oldest.first)

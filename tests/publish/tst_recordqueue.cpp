@@ -64,6 +64,7 @@ private slots:
     void directoryFollowsTheStateHome();
     void inOrderAndAcknowledgedOutOfOrder();
     void keepsWhatIsUnacknowledgedAcrossRuns();
+    void removesWhatIsAcknowledged();
     void cutsATornTail();
     void limitDropsTheOldest();
     void oneProgramPerQueue();
@@ -149,7 +150,6 @@ void TestRecordQueue::inOrderAndAcknowledgedOutOfOrder()
     queue.acknowledge(taken[2].sequence);
     queue.acknowledge(taken[4].sequence);
     QCOMPARE(queue.pendingCount(), 0);
-    QCOMPARE(segmentBytes(dir.path()), 0); // nothing kept that is acknowledged
 }
 
 void TestRecordQueue::keepsWhatIsUnacknowledgedAcrossRuns()
@@ -172,6 +172,26 @@ void TestRecordQueue::keepsWhatIsUnacknowledgedAcrossRuns()
     for (int n = 4; n <= 10; ++n)
         expected << payload(n);
     QCOMPARE(drain(queue), expected);
+}
+
+void TestRecordQueue::removesWhatIsAcknowledged()
+{
+    QTemporaryDir dir;
+    const qint64 limit = 2000; // segments of 200 bytes
+    {
+        RecordQueue queue(limit);
+        QVERIFY(queue.open(dir.path()));
+        for (int n = 0; n < 40; ++n)
+            QVERIFY(queue.append(payload(n)));
+        QCOMPARE(drain(queue).size(), 40);
+        // Only the segment being written is left, with acknowledged records.
+        QCOMPARE(QDir(dir.path()).entryList({"*.seg"}).size(), 1);
+    }
+    RecordQueue queue(limit);
+    QVERIFY(queue.open(dir.path()));
+    QCOMPARE(queue.pendingCount(), 0);
+    QCOMPARE(segmentBytes(dir.path()), 0);
+    QVERIFY(!queue.takeNext());
 }
 
 void TestRecordQueue::cutsATornTail()
