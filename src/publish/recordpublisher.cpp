@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr int OfflineWaitMs = 2000;
+
 MqttConnection connectionFor(const PublishOptions &options)
 {
     MqttConnection c;
@@ -157,22 +159,19 @@ void RecordPublisher::finish(std::chrono::milliseconds wait)
     tick.start();
     if (m_queue.pendingCount() > 0 && m_client.isConnected())
         loop.exec();
+    tick.stop();
     if (m_client.isConnected()) {
         m_status.online = false;
         const std::optional<int> offline = m_client.sendStatus(statusMessage(m_status));
         if (offline) {
             // Its acknowledgement, briefly: the retained status should say offline.
-            bool acknowledged = false;
-            QMetaObject::Connection c = connect(&m_client, &MqttClient::acknowledged, &loop,
-                                                [&](int id) {
-                                                    if (id == *offline) {
-                                                        acknowledged = true;
-                                                        loop.quit();
-                                                    }
-                                                });
-            QTimer::singleShot(1000, &loop, &QEventLoop::quit);
-            if (!acknowledged)
-                loop.exec();
+            const QMetaObject::Connection c =
+                connect(&m_client, &MqttClient::acknowledged, &loop, [&](int id) {
+                    if (id == *offline)
+                        loop.quit();
+                });
+            QTimer::singleShot(OfflineWaitMs, &loop, &QEventLoop::quit);
+            loop.exec();
             disconnect(c);
         }
     }

@@ -173,11 +173,15 @@ void TestPublishRun::everyRecordArrives()
         const QRegularExpression sum("\"sum\":-?\\d+\\.\\d\\d,");
         QVERIFY2(sum.match(QString::fromUtf8(message.payload)).hasMatch(), message.payload);
     }
-    // The retained status says offline after a clean end.
-    const TestSubscriber::Message last = subscriber.messages().constLast();
-    QCOMPARE(last.topic, Prefix + "/status");
-    QCOMPARE(QJsonDocument::fromJson(last.payload).object().value("state").toString(),
-             QStringLiteral("offline"));
+    // The status says offline after a clean end; it may still be on its way.
+    auto lastStatus = [&] {
+        QString state;
+        for (const TestSubscriber::Message &message : subscriber.messages())
+            if (message.topic == Prefix + "/status")
+                state = QJsonDocument::fromJson(message.payload).object().value("state").toString();
+        return state;
+    };
+    QTRY_COMPARE(lastStatus(), QStringLiteral("offline"));
 }
 
 void TestPublishRun::brokerAwayLosesNothing()
@@ -265,14 +269,14 @@ void TestPublishRun::refused_data()
     QTest::addColumn<QString>("url"); // %1: the broker's port, %2 a free one
     QTest::addColumn<QByteArray>("password");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("said"); // parts separated by "|"
     QTest::newRow("wrong password") << "mqtt://kasia@127.0.0.1:%1/p" << QByteArray("zle") << 3
                                     << "refused the connection: Connection Refused: not authorised";
     QTest::newRow("no user") << "mqtt://127.0.0.1:%1/p" << QByteArray() << 3
                              << "refused the connection";
     QTest::newRow("nothing listening")
         << "mqtt://127.0.0.1:%2/p" << QByteArray() << 0
-        << "cannot connect to mqtt://127.0.0.1:%2/p: Connection refused; the records are queued";
+        << "cannot connect to mqtt://127.0.0.1:%2/p: |; the records are queued until it answers";
     QTest::newRow("host that does not resolve")
         << "mqtt://no-such-host.invalid/p" << QByteArray() << 3 << "does not resolve";
     QTest::newRow("malformed URL") << "mqtt:/127.0.0.1/p" << QByteArray() << 2 << "--publish: ";
@@ -292,7 +296,8 @@ void TestPublishRun::refused()
     start({"--publish", url, "--duration", "2"}, password);
     int exited = -1;
     QVERIFY(finish(&exited));
-    QVERIFY2(m_errors.contains(said), qPrintable(m_errors));
+    for (const QString &part : said.split('|'))
+        QVERIFY2(m_errors.contains(part), qPrintable(m_errors));
     QCOMPARE(exited, exitCode);
 }
 
