@@ -41,29 +41,31 @@ HeadlessOptions::HeadlessOptions()
                          "plugged in again."),
           QStringLiteral("file")),
       rate(QStringLiteral("rate"),
-           QStringLiteral("With --record: the recording rate, by number or text (e.g. 10/s): "
-                          "%1. Default: the recording page's, from config.ini.")
+           QStringLiteral("With --record or --publish: the recording rate, by number or text "
+                          "(e.g. 10/s): %1. Default: the recording page's, from config.ini.")
                .arg(rateItemList()),
            QStringLiteral("item")),
       columns(QStringLiteral("columns"),
-              QStringLiteral("With --record: the columns, comma-separated, of %1 (the file keeps "
-                             "their fixed order). Default: the recording page's, from config.ini.")
+              QStringLiteral("With --record or --publish: the columns, comma-separated, of %1 (the "
+                             "file keeps their fixed order). Default: the recording page's, from "
+                             "config.ini.")
                   .arg(columnNameList()),
               QStringLiteral("list")),
       duration(QStringLiteral("duration"),
-               QStringLiteral("With --record: stop after this many seconds (a number above 0); "
-                              "without it, recording goes on until a signal."),
+               QStringLiteral("With --record or --publish: stop after this many seconds (a number "
+                              "above 0); without it, recording goes on until a signal."),
                QStringLiteral("seconds")),
       publish(QStringLiteral("publish"),
-              QStringLiteral("Without a window: publish every record as a JSON message to an MQTT "
-                             "broker, on PREFIX/values (QoS 1), with a retained PREFIX/status; "
-                             "mqtts:// for TLS. Takes --rate, --columns and --duration, and "
-                             "--record for a file with the same records. While the broker is "
+              QStringLiteral("Without a window: publish every record as a JSON message to the "
+                             "MQTT broker at <url>, mqtt://[user@]host[:port]/PREFIX (mqtts:// for "
+                             "TLS), on PREFIX/values (QoS 1), with a retained PREFIX/status. Takes "
+                             "--rate, --columns and --duration, and --record for a file with the "
+                             "same records. While the broker is "
                              "away the records wait in a queue on disk ($XDG_STATE_HOME or "
                              "~/.local/state/KLV57/queue), kept for the next run with the same "
                              "prefix. A password comes from --password-file or %1.")
                   .arg(PasswordVariable),
-              QStringLiteral("mqtt://[user@]host[:port]/PREFIX")),
+              QStringLiteral("url")),
       queueLimit(QStringLiteral("queue-limit"),
                  QStringLiteral("With --publish: the queue's largest size on disk in bytes, k, M "
                                 "or G (default 100M); past it the oldest records are dropped."),
@@ -101,14 +103,16 @@ QString HeadlessOptions::exitStatusHelp()
                           "--record exits with 0 after the duration or a termination signal, 1\n"
                           "when the file cannot be opened or written.\n"
                           "--publish exits as --record does, and with 3 when the broker refuses\n"
-                          "the credentials, its host does not resolve or the queue cannot be used.\n"
+                          "the credentials, its host does not resolve or the queue cannot be\n"
+                          "used.\n"
                           "All exit with 2 on an invalid command line.");
 }
 
 int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &options,
                     HidBackend &backend, const RecordingChoices &stored)
 {
-    if (parser.isSet(options.list) && (parser.isSet(options.record) || parser.isSet(options.publish)))
+    if (parser.isSet(options.list) &&
+        (parser.isSet(options.record) || parser.isSet(options.publish)))
         return invalidOptions(QStringLiteral("--list goes alone, without --record or --publish"));
 
     const bool recordingOptionGiven = parser.isSet(options.rate) ||

@@ -53,7 +53,9 @@ int publishUntilStopped(HidBackend &backend, const RecordOptions &record,
     QObject::connect(&recorder.session(), &RecordingSession::recordMade, &publisher,
                      &RecordPublisher::publish);
     QObject::connect(&recorder.protocol(), &DeviceProtocol::sensorSettingsReceived, &publisher,
-                     [&](const TensSettings &settings) { publisher.setUnitIndex(settings.unitIndex); });
+                     [&](const TensSettings &settings) {
+                         publisher.setUnitIndex(settings.unitIndex);
+                     });
     auto moduleStatus = [&] {
         const DeviceInfoReport &info = recorder.protocol().deviceInfo();
         publisher.setModuleStatus(recorder.isConnected(), info.identification, info.version);

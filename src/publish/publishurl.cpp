@@ -45,7 +45,8 @@ ParsedPublishUrl parsePublishUrl(const QString &text)
     while (prefix.endsWith(QLatin1Char('/')))
         prefix.chop(1);
     if (prefix.isEmpty())
-        return invalid(QStringLiteral("no topic prefix; e.g. mqtt://%1/plant/bench3").arg(result.host));
+        return invalid(
+            QStringLiteral("no topic prefix; e.g. mqtt://%1/plant/bench3").arg(result.host));
     if (prefix.contains(QLatin1Char('+')) || prefix.contains(QLatin1Char('#')))
         return invalid(QStringLiteral("the prefix is a topic to publish to; \"+\" and \"#\" are "
                                       "wildcards"));

@@ -141,7 +141,8 @@ bool RecordQueue::startSegment()
 bool RecordQueue::append(const QByteArray &payload)
 {
     if (payload.size() > qsizetype(QueueFrame::MaxPayload)) {
-        m_error = QStringLiteral("a record of %1 bytes is too long for the queue").arg(payload.size());
+        m_error =
+            QStringLiteral("a record of %1 bytes is too long for the queue").arg(payload.size());
         return false;
     }
     if (m_segments.empty() || !m_writer.isOpen() || m_segments.back().bytes >= m_segmentLimit) {

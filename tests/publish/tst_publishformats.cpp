@@ -125,8 +125,9 @@ void TestPublishFormats::messageNamesAreTheColumnOptions()
 void TestPublishFormats::statusMessage()
 {
     PublisherStatus status;
-    QCOMPARE(::statusMessage(status), QByteArray("{\"state\":\"online\",\"module\":\"disconnected\","
-                                                 "\"identification\":null,\"firmware\":null}"));
+    QCOMPARE(::statusMessage(status),
+             QByteArray("{\"state\":\"online\",\"module\":\"disconnected\","
+                        "\"identification\":null,\"firmware\":null}"));
     status.moduleConnected = true;
     status.identification = "KLV57 \"4x\"";
     status.firmwareVersion = 1.1f;

@@ -94,7 +94,8 @@ void TestPublishRun::cleanup()
 void TestPublishRun::start(const QStringList &arguments, const QByteArray &password)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KLV57_MQTT_PASSWORD"})
+    for (const char *name :
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KLV57_MQTT_PASSWORD"})
         env.remove(QString::fromLatin1(name));
     env.insert("LC_ALL", "C.UTF-8");
     env.insert("XDG_STATE_HOME", m_dir->filePath("state")); // the queue's home
@@ -167,8 +168,9 @@ void TestPublishRun::everyRecordArrives()
             continue;
         }
         QCOMPARE(object.keys(), (QStringList{"number", "sensor2", "sum", "time", "unit"}));
-        QVERIFY(QDateTime::fromString(object.value("time").toString(), Qt::ISODateWithMs).isValid());
-        QVERIFY(object.value("time").toString().endsWith('Z'));
+        const QString time = object.value("time").toString();
+        QVERIFY(QDateTime::fromString(time, Qt::ISODateWithMs).isValid());
+        QVERIFY(time.endsWith('Z'));
         // Two decimal places, as DecimalPoint=2 has the file write them.
         const QRegularExpression sum("\"sum\":-?\\d+\\.\\d\\d,");
         QVERIFY2(sum.match(QString::fromUtf8(message.payload)).hasMatch(), message.payload);

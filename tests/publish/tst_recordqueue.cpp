@@ -79,7 +79,8 @@ void TestRecordQueue::frames_data()
     QTest::newRow("whole") << QByteArray::fromHex("090000002639f4cb313233343536373839")
                            << QByteArray("123456789");
     QTest::newRow("empty payload") << QByteArray::fromHex("0000000000000000") << QByteArray("");
-    QTest::newRow("cut in the payload") << QByteArray::fromHex("090000002639f4cb3132") << QByteArray("-");
+    QTest::newRow("cut in the payload")
+        << QByteArray::fromHex("090000002639f4cb3132") << QByteArray("-");
     QTest::newRow("cut in the header") << QByteArray::fromHex("09000000") << QByteArray("-");
     QTest::newRow("wrong CRC") << QByteArray::fromHex("090000002639f4cc313233343536373839")
                                << QByteArray("-");
