@@ -8,7 +8,7 @@ packages=(
   cmake g++ ninja-build pkg-config make
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqcustomplot-dev libhidapi-dev libudev-dev
-  libmosquitto-dev mosquitto # --publish's client library; the tests' broker
+  libmosquitto-dev mosquitto openssl # --publish's client library; the tests' broker and certificates
   xvfb xauth
   fonts-wine fonts-crosextra-carlito fonts-liberation fonts-dejavu-core
 )

@@ -103,8 +103,8 @@ QString HeadlessOptions::exitStatusHelp()
                           "--record exits with 0 after the duration or a termination signal, 1\n"
                           "when the file cannot be opened or written.\n"
                           "--publish exits as --record does, and with 3 when the broker refuses\n"
-                          "the credentials, its host does not resolve or the queue cannot be\n"
-                          "used.\n"
+                          "the credentials, its host does not resolve, its TLS certificate is not\n"
+                          "trusted or the queue cannot be used.\n"
                           "All exit with 2 on an invalid command line.");
 }
 

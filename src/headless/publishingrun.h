@@ -7,7 +7,8 @@ class HidBackend;
 class QTextStream;
 
 // --publish's exit status beside RecordingStatus's: the broker refused the
-// credentials, its host does not resolve, or the queue cannot be used.
+// credentials, its host does not resolve, its TLS certificate is not
+// trusted, or the queue cannot be used.
 inline constexpr int PublishingFailed = 3;
 
 // The broker's acknowledgements are waited for this long at the end.

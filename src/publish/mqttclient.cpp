@@ -93,7 +93,12 @@ QString MqttClient::start()
     if (rc == MOSQ_ERR_EAI)
         return QStringLiteral("the host %1 does not resolve").arg(c.host);
     if (rc == MOSQ_ERR_TLS)
-        return QStringLiteral("cannot set up TLS (%1)").arg(errorText(rc));
+        return QStringLiteral("no TLS connection to %1:%2: its certificate is not trusted (%3), "
+                              "or TLS failed; a broker with its own CA needs --cafile")
+            .arg(c.host)
+            .arg(c.port)
+            .arg(c.caFile.isEmpty() ? QStringLiteral("the system's certificate store")
+                                    : c.caFile);
     if (rc != MOSQ_ERR_SUCCESS)
         problem = errorText(rc); // refused or unreachable: the network thread tries again
     const int loop = mosquitto_loop_start(m_mosq);

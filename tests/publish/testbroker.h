@@ -48,8 +48,10 @@ inline bool acceptsConnections(int port)
 class TestBroker
 {
 public:
-    // With a user, only that user gets in, with that password.
-    explicit TestBroker(const QString &user = {}, const QString &password = {})
+    // With a user, only that user gets in, with that password. With TLS,
+    // the broker's certificate for 127.0.0.1 is signed by a CA of its own
+    // (caFile()).
+    explicit TestBroker(const QString &user = {}, const QString &password = {}, bool tls = false)
         : m_port(freeLocalPort())
     {
         QStringList lines{QStringLiteral("listener %1 127.0.0.1").arg(m_port),
@@ -70,6 +72,10 @@ public:
             lines << QStringLiteral("allow_anonymous false")
                   << QStringLiteral("password_file %1").arg(passwords);
         }
+        if (tls && makeCertificates())
+            lines << QStringLiteral("cafile %1").arg(caFile())
+                  << QStringLiteral("certfile %1").arg(m_dir.filePath(QStringLiteral("server.crt")))
+                  << QStringLiteral("keyfile %1").arg(m_dir.filePath(QStringLiteral("server.key")));
         QFile config(m_dir.filePath(QStringLiteral("mosquitto.conf")));
         config.open(QIODevice::WriteOnly);
         config.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
@@ -77,6 +83,7 @@ public:
     ~TestBroker() { stop(); }
 
     int port() const { return m_port; }
+    QString caFile() const { return m_dir.filePath(QStringLiteral("ca.crt")); }
 
     // True once it accepts connections.
     bool start()
@@ -114,6 +121,33 @@ public:
     }
 
 private:
+    // A CA and a server certificate for 127.0.0.1 signed by it (EC keys:
+    // quick to make).
+    bool makeCertificates()
+    {
+        auto openssl = [&](const QStringList &arguments) {
+            QProcess run;
+            run.setWorkingDirectory(m_dir.path());
+            run.start(QStringLiteral("openssl"), arguments);
+            return run.waitForFinished(30000) && run.exitCode() == 0;
+        };
+        const QStringList key{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                              "-nodes"};
+        QFile extensions(m_dir.filePath(QStringLiteral("server.ext")));
+        extensions.open(QIODevice::WriteOnly);
+        extensions.write("subjectAltName=IP:127.0.0.1\n");
+        extensions.close();
+        return openssl(QStringList{"req", "-x509"} + key +
+                       QStringList{"-keyout", "ca.key", "-out", "ca.crt", "-days", "2", "-subj",
+                                   "/CN=KLV57 test CA"}) &&
+               openssl(QStringList{"req"} + key +
+                       QStringList{"-keyout", "server.key", "-out", "server.csr", "-subj",
+                                   "/CN=127.0.0.1"}) &&
+               openssl({"x509", "-req", "-in", "server.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
+                        "-CAcreateserial", "-out", "server.crt", "-days", "2", "-extfile",
+                        "server.ext"});
+    }
+
     QTemporaryDir m_dir;
     int m_port;
     QProcess m_process;

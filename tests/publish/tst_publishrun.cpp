@@ -29,6 +29,8 @@ private slots:
     void queueLimitDropsTheOldestAndKeepsTheRest();
     void refused_data();
     void refused();
+    void tls_data();
+    void tls();
 
 private:
     void start(const QStringList &arguments, const QByteArray &password = {});
@@ -95,7 +97,8 @@ void TestPublishRun::start(const QStringList &arguments, const QByteArray &passw
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name :
-         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KLV57_MQTT_PASSWORD"})
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "KLV57_MQTT_PASSWORD", "SSL_CERT_FILE",
+          "SSL_CERT_DIR"})
         env.remove(QString::fromLatin1(name));
     env.insert("LC_ALL", "C.UTF-8");
     env.insert("XDG_STATE_HOME", m_dir->filePath("state")); // the queue's home
@@ -301,6 +304,37 @@ void TestPublishRun::refused()
     for (const QString &part : said.split('|'))
         QVERIFY2(m_errors.contains(part), qPrintable(m_errors));
     QCOMPARE(exited, exitCode);
+}
+
+void TestPublishRun::tls_data()
+{
+    QTest::addColumn<bool>("withCaFile");
+    QTest::newRow("--cafile with the broker's CA") << true;
+    QTest::newRow("the system's store, which does not know it") << false;
+}
+
+void TestPublishRun::tls()
+{
+    QFETCH(bool, withCaFile);
+    TestBroker broker({}, {}, true);
+    QVERIFY2(broker.start(), qPrintable(broker.log()));
+    QStringList arguments{"--publish",
+                          QStringLiteral("mqtts://127.0.0.1:%1/%2").arg(broker.port()).arg(Prefix),
+                          "--duration", "1"};
+    if (withCaFile)
+        arguments << "--cafile" << broker.caFile();
+    start(arguments);
+    int exitCode = -1;
+    QVERIFY(finish(&exitCode));
+    if (withCaFile) {
+        QVERIFY2(exitCode == 0 && m_errors.contains("broker connected;"), qPrintable(m_errors));
+        const QRegularExpression published("Published ([1-9]\\d*) records");
+        QVERIFY2(published.match(m_errors).hasMatch() && !m_errors.contains("kept in"),
+                 qPrintable(m_errors));
+    } else {
+        QCOMPARE(exitCode, 3);
+        QVERIFY2(m_errors.contains("certificate is not trusted"), qPrintable(m_errors));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPublishRun)
