@@ -42,6 +42,7 @@ MqttClient::MqttClient(const MqttConnection &connection, QObject *parent)
         mosquitto_connect_callback_set(m_mosq, &MqttClient::onConnect);
         mosquitto_disconnect_callback_set(m_mosq, &MqttClient::onDisconnect);
         mosquitto_publish_callback_set(m_mosq, &MqttClient::onPublish);
+        mosquitto_log_callback_set(m_mosq, &MqttClient::onLog);
     }
 }
 
@@ -93,12 +94,7 @@ QString MqttClient::start()
     if (rc == MOSQ_ERR_EAI)
         return QStringLiteral("the host %1 does not resolve").arg(c.host);
     if (rc == MOSQ_ERR_TLS)
-        return QStringLiteral("no TLS connection to %1:%2: its certificate is not trusted (%3), "
-                              "or TLS failed; a broker with its own CA needs --cafile")
-            .arg(c.host)
-            .arg(c.port)
-            .arg(c.caFile.isEmpty() ? QStringLiteral("the system's certificate store")
-                                    : c.caFile);
+        return untrustedText();
     if (rc != MOSQ_ERR_SUCCESS)
         problem = errorText(rc); // refused or unreachable: the network thread tries again
     const int loop = mosquitto_loop_start(m_mosq);
@@ -110,6 +106,16 @@ QString MqttClient::start()
             this, [this, problem] { emit connectionLost(problem); }, Qt::QueuedConnection);
     }
     return {};
+}
+
+QString MqttClient::untrustedText() const
+{
+    return QStringLiteral("no TLS connection to %1:%2: its certificate is not trusted (%3), "
+                          "or TLS failed; a broker with its own CA needs --cafile")
+        .arg(m_connection.host)
+        .arg(m_connection.port)
+        .arg(m_connection.caFile.isEmpty() ? QStringLiteral("the system's certificate store")
+                                           : m_connection.caFile);
 }
 
 void MqttClient::disconnectFromBroker()
@@ -182,5 +188,24 @@ void MqttClient::onPublish(struct mosquitto *, void *self, int messageId)
     auto *client = static_cast<MqttClient *>(self);
     QMetaObject::invokeMethod(
         client, [client, messageId] { emit client->acknowledged(messageId); },
+        Qt::QueuedConnection);
+}
+
+// A handshake that fails on the network thread reaches no other callback:
+// the library's error log is where an untrusted certificate shows.
+void MqttClient::onLog(struct mosquitto *, void *self, int level, const char *text)
+{
+    if (level != MOSQ_LOG_ERR || !std::strstr(text, "certificate verify failed"))
+        return;
+    auto *client = static_cast<MqttClient *>(self);
+    QMetaObject::invokeMethod(
+        client,
+        [client] {
+            if (client->m_refused)
+                return;
+            client->m_connected = false;
+            client->m_refused = true;
+            emit client->failed(client->untrustedText());
+        },
         Qt::QueuedConnection);
 }

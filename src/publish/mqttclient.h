@@ -53,12 +53,16 @@ signals:
     // The broker answered the connection with a refusal (credentials,
     // identifier); it is not tried again.
     void refused(const QString &reason);
+    // The broker's TLS certificate is not trusted; `message` says so whole.
+    void failed(const QString &message);
     void acknowledged(int messageId);
 
 private:
     static void onConnect(struct mosquitto *, void *self, int rc);
     static void onDisconnect(struct mosquitto *, void *self, int rc);
     static void onPublish(struct mosquitto *, void *self, int messageId);
+    static void onLog(struct mosquitto *, void *self, int level, const char *text);
+    QString untrustedText() const;
 
     std::optional<int> publish(const QString &topic, const QByteArray &payload, bool retain);
 

@@ -54,6 +54,10 @@ RecordPublisher::RecordPublisher(const PublishOptions &options, QObject *parent)
         emit fatal(QStringLiteral("the broker at %1 refused the connection: %2")
                        .arg(m_options.url.shown(), reason));
     });
+    connect(&m_client, &MqttClient::failed, this, [this](const QString &message) {
+        m_connectionState = QStringLiteral("TLS failed");
+        emit fatal(message);
+    });
     // The head reaches the disk once a second, not at every acknowledgement.
     m_syncTimer.setInterval(SyncIntervalMs);
     connect(&m_syncTimer, &QTimer::timeout, this, [this] { m_queue.sync(); });
