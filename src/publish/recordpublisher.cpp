@@ -1,6 +1,5 @@
 #include "recordpublisher.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QSysInfo>
