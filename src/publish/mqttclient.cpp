@@ -101,10 +101,8 @@ QString MqttClient::start()
     if (loop != MOSQ_ERR_SUCCESS)
         return QStringLiteral("cannot start the MQTT client's thread: %1").arg(errorText(loop));
     m_loopRunning = true;
-    if (!problem.isEmpty()) {
-        QMetaObject::invokeMethod(
-            this, [this, problem] { emit connectionLost(problem); }, Qt::QueuedConnection);
-    }
+    if (!problem.isEmpty())
+        post({Event::Lost, rc, problem.toStdString()});
     return {};
 }
 
@@ -147,65 +145,82 @@ std::optional<int> MqttClient::sendStatus(const QByteArray &payload)
     return publish(m_connection.statusTopic, payload, true);
 }
 
-// Network thread: each callback only queues the news for the GUI thread.
-// The loop is stopped before this object ends, so `self` outlives them.
+// Network thread: each callback only queues the news, under our own lock,
+// and asks for handleEvents() by name: no data of ours crosses Qt's queue,
+// which the thread sanitizer cannot see into. The loop is stopped before
+// this object ends, so `self` outlives them.
+void MqttClient::post(Event event)
+{
+    {
+        std::lock_guard lock(m_eventsMutex);
+        m_events.push_back(std::move(event));
+    }
+    QMetaObject::invokeMethod(this, "handleEvents", Qt::QueuedConnection);
+}
+
 void MqttClient::onConnect(struct mosquitto *, void *self, int rc)
 {
-    auto *client = static_cast<MqttClient *>(self);
-    const QString reason = QString::fromUtf8(mosquitto_connack_string(rc));
-    QMetaObject::invokeMethod(
-        client,
-        [client, rc, reason] {
-            if (rc == 0) {
-                client->m_connected = true;
-                emit client->connected();
-                return;
-            }
-            client->m_connected = false;
-            client->m_refused = true;
-            emit client->refused(reason);
-        },
-        Qt::QueuedConnection);
+    static_cast<MqttClient *>(self)->post(
+        {rc == 0 ? Event::Connected : Event::Refused, rc, mosquitto_connack_string(rc)});
 }
 
 void MqttClient::onDisconnect(struct mosquitto *, void *self, int rc)
 {
-    auto *client = static_cast<MqttClient *>(self);
-    const QString reason = rc == 0 ? QStringLiteral("disconnected") : errorText(rc);
-    QMetaObject::invokeMethod(
-        client,
-        [client, reason] {
-            const bool wasConnected = client->m_connected;
-            client->m_connected = false;
-            if (wasConnected || !client->m_refused)
-                emit client->connectionLost(reason);
-        },
-        Qt::QueuedConnection);
+    const std::string reason = rc == 0 ? std::string("disconnected")
+                               : rc == MOSQ_ERR_ERRNO ? std::string(std::strerror(errno))
+                                                      : std::string(mosquitto_strerror(rc));
+    static_cast<MqttClient *>(self)->post({Event::Lost, rc, reason});
 }
 
 void MqttClient::onPublish(struct mosquitto *, void *self, int messageId)
 {
-    auto *client = static_cast<MqttClient *>(self);
-    QMetaObject::invokeMethod(
-        client, [client, messageId] { emit client->acknowledged(messageId); },
-        Qt::QueuedConnection);
+    static_cast<MqttClient *>(self)->post({Event::Acknowledged, messageId, {}});
 }
 
 // A handshake that fails on the network thread reaches no other callback:
 // the library's error log is where an untrusted certificate shows.
 void MqttClient::onLog(struct mosquitto *, void *self, int level, const char *text)
 {
-    if (level != MOSQ_LOG_ERR || !std::strstr(text, "certificate verify failed"))
-        return;
-    auto *client = static_cast<MqttClient *>(self);
-    QMetaObject::invokeMethod(
-        client,
-        [client] {
-            if (client->m_refused)
-                return;
-            client->m_connected = false;
-            client->m_refused = true;
-            emit client->failed(client->untrustedText());
-        },
-        Qt::QueuedConnection);
+    if (level == MOSQ_LOG_ERR && std::strstr(text, "certificate verify failed"))
+        static_cast<MqttClient *>(self)->post({Event::Untrusted, 0, text});
+}
+
+void MqttClient::handleEvents()
+{
+    std::deque<Event> events;
+    {
+        std::lock_guard lock(m_eventsMutex);
+        events.swap(m_events);
+    }
+    for (const Event &event : events) {
+        const QString text = QString::fromStdString(event.text);
+        switch (event.kind) {
+        case Event::Connected:
+            m_connected = true;
+            emit connected();
+            break;
+        case Event::Refused:
+            m_connected = false;
+            m_refused = true;
+            emit refused(text);
+            break;
+        case Event::Lost: {
+            const bool wasConnected = m_connected;
+            m_connected = false;
+            if (wasConnected || !m_refused)
+                emit connectionLost(text);
+            break;
+        }
+        case Event::Acknowledged:
+            emit acknowledged(event.value);
+            break;
+        case Event::Untrusted:
+            if (m_refused)
+                break;
+            m_connected = false;
+            m_refused = true;
+            emit failed(untrustedText());
+            break;
+        }
+    }
 }

@@ -6,6 +6,10 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
+#include <mutex>
+#include <string>
+
 struct mosquitto;
 
 // How to reach the broker.
@@ -24,8 +28,8 @@ struct MqttConnection {
 
 // A thin libmosquitto client. Its network thread (mosquitto_loop_start)
 // connects, reconnects after a loss and calls back; every callback is handed
-// to this object's thread as a queued call, so the signals arrive on the
-// GUI thread. send() and the rest are GUI thread only.
+// to this object's thread (a locked queue and a queued call), so the signals
+// arrive on the GUI thread. send() and the rest are GUI thread only.
 class MqttClient : public QObject, public MessageSink
 {
     Q_OBJECT
@@ -58,6 +62,15 @@ signals:
     void acknowledged(int messageId);
 
 private:
+    // What a callback tells the GUI thread.
+    struct Event {
+        enum Kind { Connected, Refused, Lost, Acknowledged, Untrusted } kind;
+        int value = 0; // the return code, or the message id
+        std::string text;
+    };
+    void post(Event event); // network thread (and start())
+    Q_INVOKABLE void handleEvents(); // GUI thread
+
     static void onConnect(struct mosquitto *, void *self, int rc);
     static void onDisconnect(struct mosquitto *, void *self, int rc);
     static void onPublish(struct mosquitto *, void *self, int messageId);
@@ -71,4 +84,6 @@ private:
     bool m_loopRunning = false;
     bool m_connected = false;
     bool m_refused = false;
+    std::mutex m_eventsMutex;
+    std::deque<Event> m_events; // guarded by m_eventsMutex
 };
