@@ -16,6 +16,9 @@
 #include "programsettings.h"
 #include "programwindows.h"
 #include "recordfile.h"
+#include "recordforwarder.h"
+#include "recordmessage.h"
+#include "recordqueue.h"
 #include "recordline.h"
 #include "simulatedbackend.h"
 #include "valueformat.h"
@@ -542,6 +545,58 @@ void benchChartHourMemory()
 
 } // namespace
 
+// --publish's work per record on the GUI thread: the JSON message, the
+// queue's write and the hand-over, with the broker's acknowledgement
+// arriving at once (the queue's write segment is kept and rotated, as with
+// a broker that keeps up); and the same while the broker is away.
+void benchPublishing()
+{
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        row("publishing: no temporary directory", "-", "");
+        return;
+    }
+    struct AckingSink : MessageSink {
+        std::optional<int> send(const QByteArray &) override { return ++lastId; }
+        int lastId = 0;
+    } sink;
+    MadeRecord record;
+    record.columns = {true, true, true, true, true, true, true, true};
+    record.values.Sum = 1234.5f;
+    record.values.Input1 = 250.25f;
+    record.values.Input2 = -180.5f;
+    record.values.Input3 = 320.75f;
+    record.values.Input4 = 140.0f;
+    record.decimals = 2;
+    {
+        RecordQueue queue;
+        if (!queue.open(dir.filePath(QStringLiteral("up")))) {
+            row("publishing: the queue does not open", "-", "");
+            return;
+        }
+        RecordForwarder forwarder(queue, sink);
+        forwarder.connected();
+        report(
+            "publish one record (JSON, on-disk queue, hand-over, acknowledgement)", 50000,
+            [&] {
+                record.time = QDateTime::currentDateTime();
+                ++record.number;
+                forwarder.add(recordMessage(record, QStringLiteral("kN")));
+                forwarder.acknowledged(sink.lastId);
+            },
+            "< 50");
+    }
+    RecordQueue queue;
+    if (!queue.open(dir.filePath(QStringLiteral("away"))))
+        return;
+    RecordForwarder forwarder(queue, sink);
+    report("queue one record while the broker is away (JSON, on-disk queue)", 50000, [&] {
+        record.time = QDateTime::currentDateTime();
+        ++record.number;
+        forwarder.add(recordMessage(record, QStringLiteral("kN")));
+    });
+}
+
 int main(int argc, char *argv[])
 {
     // The start-up and memory figures come from fresh processes of this program.
@@ -565,6 +620,7 @@ int main(int argc, char *argv[])
            [&] { sink = float(formatFixed(-0.125, 4).size()); });
     (void)sink;
     benchRecordingAndSettings();
+    benchPublishing();
     benchDisplayTick();
     benchChart();
     benchChartDay();

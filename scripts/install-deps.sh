@@ -8,6 +8,7 @@ packages=(
   cmake g++ ninja-build pkg-config make
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqcustomplot-dev libhidapi-dev libudev-dev qt6-svg-dev
+  libmosquitto-dev mosquitto openssl # --publish's client library; the tests' broker and certificates
   xvfb xauth
   fonts-wine fonts-crosextra-carlito fonts-liberation fonts-dejavu-core
   qt6-translations-l10n

@@ -1,6 +1,7 @@
 #include "headlessmodes.h"
 
 #include "devicelisting.h"
+#include "publishingrun.h"
 #include "recordingrun.h"
 #include "recordoptions.h"
 
@@ -41,30 +42,56 @@ HeadlessOptions::HeadlessOptions()
                          "plugged in again."),
           QStringLiteral("file")),
       rate(QStringLiteral("rate"),
-           QStringLiteral("With --record: the recording rate, by number or text (e.g. 10/s): "
-                          "%1. Default: the recording page's, from config.ini.")
+           QStringLiteral("With --record or --publish: the recording rate, by number or text "
+                          "(e.g. 10/s): %1. Default: the recording page's, from config.ini.")
                .arg(rateItemList()),
            QStringLiteral("item")),
       columns(QStringLiteral("columns"),
-              QStringLiteral("With --record: the columns, comma-separated, of %1 (the file keeps "
-                             "their fixed order). Default: the recording page's, from config.ini.")
+              QStringLiteral("With --record or --publish: the columns, comma-separated, of %1 (the "
+                             "file keeps their fixed order). Default: the recording page's, from "
+                             "config.ini.")
                   .arg(columnNameList()),
               QStringLiteral("list")),
       duration(QStringLiteral("duration"),
-               QStringLiteral("With --record: stop after this many seconds (a number above 0); "
-                              "without it, recording goes on until a signal."),
-               QStringLiteral("seconds"))
+               QStringLiteral("With --record or --publish: stop after this many seconds (a number "
+                              "above 0); without it, recording goes on until a signal."),
+               QStringLiteral("seconds")),
+      publish(QStringLiteral("publish"),
+              QStringLiteral("Without a window: publish every record as a JSON message to the "
+                             "MQTT broker at <url>, mqtt://[user@]host[:port]/PREFIX (mqtts:// for "
+                             "TLS), on PREFIX/values (QoS 1), with a retained PREFIX/status. Takes "
+                             "--rate, --columns and --duration, and --record for a file with the "
+                             "same records. While the broker is "
+                             "away the records wait in a queue on disk ($XDG_STATE_HOME or "
+                             "~/.local/state/KLV57/queue), kept for the next run with the same "
+                             "prefix. A password comes from --password-file or %1.")
+                  .arg(PasswordVariable),
+              QStringLiteral("url")),
+      queueLimit(QStringLiteral("queue-limit"),
+                 QStringLiteral("With --publish: the queue's largest size on disk in bytes, k, M "
+                                "or G (default 100M); past it the oldest records are dropped."),
+                 QStringLiteral("size")),
+      passwordFile(QStringLiteral("password-file"),
+                   QStringLiteral("With --publish: the broker's password is the first line of "
+                                  "<file>."),
+                   QStringLiteral("file")),
+      caFile(QStringLiteral("cafile"),
+             QStringLiteral("With an mqtts:// URL: trust the certificates in <file> (PEM) instead "
+                            "of the system's store."),
+             QStringLiteral("file"))
 {
 }
 
 void HeadlessOptions::addTo(QCommandLineParser &parser) const
 {
-    parser.addOptions({list, record, rate, columns, duration});
+    parser.addOptions({list, record, rate, columns, duration, publish, queueLimit, passwordFile,
+                       caFile});
 }
 
 bool HeadlessOptions::anySet(const QCommandLineParser &parser) const
 {
-    for (const QCommandLineOption *option : {&list, &record, &rate, &columns, &duration})
+    for (const QCommandLineOption *option : {&list, &record, &rate, &columns, &duration, &publish,
+                                             &queueLimit, &passwordFile, &caFile})
         if (parser.isSet(*option))
             return true;
     return false;
@@ -76,14 +103,18 @@ QString HeadlessOptions::exitStatusHelp()
                           "none, 2 when one is present but does not open.\n"
                           "--record exits with 0 after the duration or a termination signal, 1\n"
                           "when the file cannot be opened or written.\n"
-                          "Both exit with 2 on an invalid command line.");
+                          "--publish exits as --record does, and with 3 when the broker refuses\n"
+                          "the credentials, its host does not resolve, its TLS certificate is not\n"
+                          "trusted or the queue cannot be used.\n"
+                          "All exit with 2 on an invalid command line.");
 }
 
 int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &options,
                     HidBackend &backend, const RecordingChoices &stored)
 {
-    if (parser.isSet(options.list) && parser.isSet(options.record))
-        return invalidOptions(QStringLiteral("--list and --record go one at a time"));
+    if (parser.isSet(options.list) &&
+        (parser.isSet(options.record) || parser.isSet(options.publish)))
+        return invalidOptions(QStringLiteral("--list goes alone, without --record or --publish"));
 
     const bool recordingOptionGiven = parser.isSet(options.rate) ||
                                       parser.isSet(options.columns) ||
@@ -92,16 +123,31 @@ int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &opt
         QTextStream out(stdout);
         return int(listDevices(backend, out));
     }
-    if (!parser.isSet(options.record))
+    const bool publishing = parser.isSet(options.publish);
+    if (!publishing && (parser.isSet(options.queueLimit) || parser.isSet(options.passwordFile) ||
+                        parser.isSet(options.caFile)))
+        return invalidOptions(
+            QStringLiteral("--queue-limit, --password-file and --cafile go with --publish"));
+    if (!parser.isSet(options.record) && !publishing)
         return invalidOptions(QStringLiteral("--rate, --columns and --duration go with --record"));
     const ParsedRecordOptions parsed = parseRecordOptions(
         {parser.value(options.record), valueIfSet(parser, options.rate),
-         valueIfSet(parser, options.columns), valueIfSet(parser, options.duration)},
+         valueIfSet(parser, options.columns), valueIfSet(parser, options.duration),
+         !parser.isSet(options.record)},
         stored);
     if (parsed.problem)
         return invalidOptions(recordOptionsProblemText(parsed.problem));
     QTextStream messages(stderr);
-    return int(recordUntilStopped(backend, parsed.options, messages, ::isatty(STDERR_FILENO) != 0));
+    const bool onTerminal = ::isatty(STDERR_FILENO) != 0;
+    if (!publishing)
+        return int(recordUntilStopped(backend, parsed.options, messages, onTerminal));
+    const ParsedPublishOptions publish = parsePublishOptions(
+        {parser.value(options.publish), valueIfSet(parser, options.queueLimit),
+         valueIfSet(parser, options.passwordFile), valueIfSet(parser, options.caFile)},
+        QProcessEnvironment::systemEnvironment());
+    if (!publish.error.isEmpty())
+        return invalidOptions(publish.error);
+    return publishUntilStopped(backend, parsed.options, publish.options, messages, onTerminal);
 }
 
 QString recordOptionsProblemText(const RecordOptionsProblem &problem)

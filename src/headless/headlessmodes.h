@@ -19,6 +19,10 @@ struct HeadlessOptions {
     QCommandLineOption rate;
     QCommandLineOption columns;
     QCommandLineOption duration;
+    QCommandLineOption publish;
+    QCommandLineOption queueLimit;
+    QCommandLineOption passwordFile;
+    QCommandLineOption caFile;
 
     HeadlessOptions();
     void addTo(QCommandLineParser &parser) const;

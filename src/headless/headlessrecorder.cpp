@@ -40,6 +40,10 @@ HeadlessRecorder::~HeadlessRecorder()
 
 bool HeadlessRecorder::start()
 {
+    if (m_choices.path.isEmpty()) {
+        m_session.switchOnWithoutFile();
+        return true;
+    }
     m_error = appendProblem(m_choices.path);
     if (!m_error.isEmpty())
         return false;

@@ -23,7 +23,8 @@ public:
 
     // Finds out whether the file opens for appending, then switches
     // recording on (the device search runs once the event loop does). False
-    // when the file does not open; errorString() says why.
+    // when the file does not open; errorString() says why. An empty path
+    // records without a file: the records only go to recordMade().
     bool start();
     // Recording off: the file closed with its lines on disk. False when they
     // could not be written, or when recording failed before.
@@ -35,6 +36,10 @@ public:
     qint64 recordsWritten() const { return m_session.recordsWritten(); }
     // "<file>: <the system's reason>" of the failure, if there was one.
     QString errorString() const { return m_error; }
+
+    // For what else takes the records and the module's identity (--publish).
+    const RecordingSession &session() const { return m_session; }
+    const DeviceProtocol &protocol() const { return m_protocol; }
 
 signals:
     // The file could not be opened or written while recording; it is off.

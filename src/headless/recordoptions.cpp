@@ -90,7 +90,7 @@ ParsedRecordOptions parseRecordOptions(const RecordArguments &arguments,
         return parsed;
     };
 
-    if (arguments.file.trimmed().isEmpty())
+    if (arguments.file.trimmed().isEmpty() && !arguments.withoutFile)
         return invalid(Code::NoFileName);
     parsed.options.choices.path = arguments.file;
 

@@ -21,6 +21,7 @@ struct RecordArguments {
     std::optional<QString> rate;
     std::optional<QString> columns;
     std::optional<QString> duration;
+    bool withoutFile = false; // --publish alone: the records go to the broker only
 };
 
 // What `--record` runs with.

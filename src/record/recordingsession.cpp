@@ -16,14 +16,23 @@ RecordingSession::RecordingSession(QObject *parent)
 
 void RecordingSession::switchOn()
 {
+    m_withoutFile = false;
     m_step.reset();
     m_recordsWritten = 0;
     m_file.switchOn();
     m_flushTimer.start();
 }
 
+void RecordingSession::switchOnWithoutFile()
+{
+    m_step.reset();
+    m_recordsWritten = 0;
+    m_withoutFile = true;
+}
+
 void RecordingSession::switchOff()
 {
+    m_withoutFile = false;
     m_flushTimer.stop();
     m_step.reset();
     if (!m_file.switchOff())
@@ -32,17 +41,22 @@ void RecordingSession::switchOff()
 
 void RecordingSession::frameStored(const RecordingChoices &choices, const LiveValues &values)
 {
-    if (!m_file.isOn())
+    if (!isOn())
         return;
     m_step.setRateItem(choices.rateItem);
     if (!m_step.frameArrived())
         return;
-    if (!m_file.appendRecord(choices.path, choices.columns, values, QDateTime::currentDateTime(),
-                             choices.decimals)) {
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!m_withoutFile &&
+        !m_file.appendRecord(choices.path, choices.columns, values, now, choices.decimals)) {
         fail();
         return;
     }
+    // Without a file, the same count the file's numbering follows.
+    const qint32 number =
+        m_withoutFile ? qint32(quint32(m_recordsWritten)) : m_file.recordNumber();
     ++m_recordsWritten;
+    emit recordMade({number, now, choices.columns, values, choices.decimals});
 }
 
 void RecordingSession::fail()

@@ -4,6 +4,7 @@
 #include "recordfile.h"
 #include "recordline.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -15,6 +16,16 @@ struct RecordingChoices {
     RecordColumns columns{};
     int rateItem = 0; // ComboBox_AcquistionTime's item
     int decimals = DefaultDecimalPlaces; // Cb_Decp's item index
+};
+
+// One record as the session made it, for whatever else takes the records
+// (the broker of --publish): the file's number, time and values.
+struct MadeRecord {
+    qint32 number = 0;
+    QDateTime time;
+    RecordColumns columns{};
+    LiveValues values;
+    int decimals = DefaultDecimalPlaces;
 };
 
 // One recording as the recording page and `--record` both run it: a
@@ -34,10 +45,13 @@ public:
 
     // Checkbox_Acquistion ticked: frames count from zero, a header is pending.
     void switchOn();
+    // Records numbered as a file would number them, made only for
+    // recordMade(): no file is opened.
+    void switchOnWithoutFile();
     // Cleared: the file closed with its lines on disk; failed() when they
     // could not be written.
     void switchOff();
-    bool isOn() const { return m_file.isOn(); }
+    bool isOn() const { return m_withoutFile || m_file.isOn(); }
 
     // One stored measurement frame (DeviceProtocol::frameStored); nothing
     // while recording is off.
@@ -49,6 +63,8 @@ public:
 signals:
     // "<file>: <the system's reason>"; recording is off by now.
     void failed(const QString &errorString);
+    // Each record made, after the file took it.
+    void recordMade(const MadeRecord &record);
 
 private:
     void fail();
@@ -57,4 +73,5 @@ private:
     RecordFile m_file;
     QTimer m_flushTimer; // lines reach the disk within a second without frames too
     qint64 m_recordsWritten = 0;
+    bool m_withoutFile = false;
 };
