@@ -1,3 +1,4 @@
+#include "sessionpresenter.h"
 #include "commandreport.h"
 #include "deviceinforeport.h"
 #include "livevalues.h"
@@ -90,11 +91,11 @@ void TestRecords::identityTextInBothLanguages()
     DeviceInfoReport info;
     info.version = 1.10f;
     info.identification = "ABC";
-    QCOMPARE(identityText(info), QString::fromUtf8("Połączono z KLV57 ver.: 1.10 ABC"));
+    QCOMPARE(SessionPresenter::identityText(info), QString::fromUtf8("Połączono z KLV57 ver.: 1.10 ABC"));
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
-    QCOMPARE(identityText(info), QString::fromUtf8("Połączono z KLV57 ver.: 1,10 ABC"));
+    QCOMPARE(SessionPresenter::identityText(info), QString::fromUtf8("Połączono z KLV57 ver.: 1,10 ABC"));
     SetActiveLanguage(2);
-    QCOMPARE(identityText(info), QString::fromUtf8("Connected to KLV57 ver.:1,10 ABC"));
+    QCOMPARE(SessionPresenter::identityText(info), QString::fromUtf8("Connected to KLV57 ver.:1,10 ABC"));
 }
 
 void TestRecords::liveValues()

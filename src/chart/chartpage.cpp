@@ -4,8 +4,7 @@
 
 #include "chartoutput.h"
 #include "chartplot.h"
-#include "devicelink.h"
-#include "deviceprotocol.h"
+#include "modulesession.h"
 #include "dialogs.h"
 #include "messagetable.h"
 #include "statusfield.h"
@@ -33,8 +32,8 @@ QString saveFailedText(const QString &fileName, const QString &reason)
 
 } // namespace
 
-ChartPage::ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::ChartPage>()), m_link(link), m_protocol(protocol),
+ChartPage::ChartPage(const ModuleSession &session, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ChartPage>()), m_session(session),
       m_printerSetup(showPrintDialog), m_sampleTimer(InitialInterval, [this] { postTick(); })
 {
     ui->setupUi(this);
@@ -172,7 +171,7 @@ void ChartPage::sampleTick()
 {
     ChartPlot *chart = ui->Chart1;
     const ChartTick tick =
-        m_sampler.tick(ChartSampler::lineValues(m_protocol.liveValues()), m_link.isConnected(),
+        m_sampler.tick(ChartSampler::lineValues(m_session.protocol().liveValues()), m_session.isConnected(),
                        chart->lineVisibility(), m_sampleTimer.interval());
     switch (tick.outcome) {
     case ChartTick::Outcome::Idle:

@@ -16,8 +16,7 @@ namespace Ui {
 class ChartPage;
 }
 class ChartPlot;
-class DeviceLink;
-class DeviceProtocol;
+class ModuleSession;
 class QPrinter;
 
 // The chart page (TabSheet2): five lines sampled from the live values by a
@@ -35,7 +34,7 @@ public:
     // Answers the printer set-up instead of a dialog; true when confirmed.
     using PrinterSetup = std::function<bool(QPrinter &printer, QWidget *parent)>;
 
-    ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWidget *parent = nullptr);
+    explicit ChartPage(const ModuleSession &session, QWidget *parent = nullptr);
     ~ChartPage() override;
 
     // Start-up, after the preferences are applied: the sampling interval and
@@ -84,8 +83,7 @@ private:
     void replotIfShown();
 
     std::unique_ptr<Ui::ChartPage> ui;
-    const DeviceLink &m_link;
-    const DeviceProtocol &m_protocol;
+    const ModuleSession &m_session;
     ChartSampler m_sampler;
     std::unique_ptr<QPrinter> m_printer;
     PrinterSetup m_printerSetup;

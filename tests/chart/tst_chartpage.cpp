@@ -131,7 +131,7 @@ void TestChartPage::init()
     m_module->setFixedFrame(knownFrame());
     m_rig->backend.add(m_module);
     m_rig->start();
-    m_page = std::make_unique<ChartPage>(*m_rig->link, *m_rig->protocol);
+    m_page = std::make_unique<ChartPage>(*m_rig->session);
     m_page->resize(665, 495);
 }
 

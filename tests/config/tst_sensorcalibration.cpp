@@ -28,8 +28,8 @@ private slots:
 namespace {
 
 struct CalibrationRig : ConfigRig {
-    ReportedSettings reported{*sim.protocol};
-    SensorCalibrationWindow window{*sim.link, *sim.protocol, reported, *sensor, state};
+    ReportedSettings reported{*sim.session};
+    SensorCalibrationWindow window{*sim.session, *sensor};
     QMessageBox::StandardButton answer = QMessageBox::Yes;
 
     CalibrationRig()
@@ -38,7 +38,7 @@ struct CalibrationRig : ConfigRig {
             messages << m;
             return m.buttons.testFlag(QMessageBox::Yes) ? answer : QMessageBox::Ok;
         });
-        state.decimalPlaces = 2;
+        sim.session->setDecimalPlaces(2);
     }
 
     template <typename T> T *control(const char *name) { return find<T>(&window, name); }
@@ -52,7 +52,7 @@ struct CalibrationRig : ConfigRig {
 
     bool acknowledged(quint8 code)
     {
-        return QTest::qWaitFor([&] { return sim.protocol->isPollEnabled() && !sent(code).isEmpty(); }, 5000);
+        return QTest::qWaitFor([&] { return !sent(code).isEmpty(); }, 5000) && waitForAnswer();
     }
 };
 
@@ -184,7 +184,7 @@ void TestSensorCalibration::refusalsWriteNothing()
     three.activeInputsIndex = 2;
     rig.sim.protocol->sendLongCommand(three.encode(Code::WriteSensorSettings));
     QTRY_COMPARE(rig.reported.sensors()->activeInputsIndex, quint8(2));
-    QVERIFY(QTest::qWaitFor([&] { return rig.sim.protocol->isPollEnabled(); }, 5000));
+    QVERIFY(rig.waitForAnswer());
     const TensSettings before = rig.module->sensorSettings();
 
     rig.module->setLoad(input, load);

@@ -135,16 +135,15 @@ void TestWireLog::written()
     QFETCH(Action, action);
     QFETCH(QStringList, reports);
     ConfigRig rig;
-    MeasurementsPage page(*rig.sim.protocol, rig.state);
+    MeasurementsPage page(*rig.sim.session);
     const QStringList startUp{"0100", "0102", "0103"};
     QStringList expected = startUp + reports;
 
-    QVERIFY(QTest::qWaitFor([&] { return withoutPolls(writtenCodes(*rig.module)).size() >= 3; }, 5000));
-    QTest::qWait(300); // the start-up's answers are handled
+    QVERIFY(rig.sim.waitForStartUp(*rig.module));
     action(rig, page);
     QVERIFY(QTest::qWaitFor(
         [&] { return withoutPolls(writtenCodes(*rig.module)).size() >= expected.size(); }, 5000));
-    QTest::qWait(300); // the last answer is handled, and nothing follows it
+    QVERIFY(rig.waitForAnswer()); // the last answer handled: nothing follows it
 
     rig.sim.waitForWrites();
     QStringList written;
