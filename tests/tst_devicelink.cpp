@@ -36,6 +36,7 @@ private slots:
     void stalledWriteBlocksNothing();
     void oversizedReportsAreNotOpened();
     void moduleWithoutPermissionNamesItsNode();
+    void onlyTheModuleIsOpened();
 };
 
 void TestDeviceLink::displayNames()
@@ -353,6 +354,24 @@ void TestDeviceLink::moduleWithoutPermissionNamesItsNode()
     QTRY_COMPARE(rig.status(), NoConnection);
     QCOMPARE(told.size(), 4);
     QCOMPARE(rig.link->accessProblem().kind, HidOpenProblem::Kind::None);
+}
+
+// Keyboards, mice and security keys are listed from the enumeration and
+// never opened, at every device change.
+void TestDeviceLink::onlyTheModuleIsOpened()
+{
+    SimRig rig;
+    rig.backend.add(SimulatedBackend::keyboard());
+    auto module = std::make_shared<SimulatedModule>();
+    rig.backend.add(module);
+    rig.start();
+    QVERIFY(rig.waitForStartUp(*module));
+    rig.backend.plug(SimulatedBackend::mouse());
+    QTRY_COMPARE(rig.link->deviceList(), (QStringList{"USB Keyboard", "KLV57", "USB Optical Mouse"}));
+    QVERIFY(rig.waitForIdle());
+    QCOMPARE(rig.backend.openAttempts("sim:keyboard"), 0);
+    QCOMPARE(rig.backend.openAttempts("sim:mouse"), 0);
+    QCOMPARE(rig.backend.openAttempts(module->info().path), 4); // read and write handle, twice
 }
 
 QTEST_MAIN(TestDeviceLink)

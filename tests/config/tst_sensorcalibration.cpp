@@ -21,6 +21,7 @@ private slots:
     void proposal();
     void liveValueEqualsTheKnownLoadAfterTheWrite();
     void moduleVanishingBeforeTheAcknowledgementIsTold();
+    void writeNotAcknowledgedIsTold();
     void refusalsWriteNothing_data();
     void refusalsWriteNothing();
 };
@@ -151,6 +152,29 @@ void TestSensorCalibration::moduleVanishingBeforeTheAcknowledgementIsTold()
     rig.sim.backend.unplug(rig.module->info().path);
     QTRY_VERIFY(status->text().startsWith("The module went away"));
     rig.module->setWriteStall(std::chrono::milliseconds(0));
+}
+
+// The acknowledgement never comes: the window stops waiting at the
+// exchange's deadline and says so.
+void TestSensorCalibration::writeNotAcknowledgedIsTold()
+{
+    SetActiveLanguage(2);
+    CalibrationRig rig;
+    QVERIFY(rig.waitForStartUp());
+    rig.module->setLoad(1, 300.0f);
+    QVERIFY(rig.readingSettles(1, 300.0f * SimulatedModule::trueRatedOutput(1) / 2.0f));
+    rig.window.showOrRaise();
+    rig.control<QLineEdit>("Edit_KnownLoad")->setText("300");
+    rig.module->withholdAnswersTo(Code::WriteSensorSettings);
+    QTest::mouseClick(rig.control<QPushButton>("Btn_CalibApply"), Qt::LeftButton);
+    auto *status = rig.control<QLabel>("Label_CalibStatus");
+    QVERIFY(status->text().startsWith("Sent to the module"));
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(),
+                              QString("The module did not acknowledge the new rated output. Check the "
+                                      "sensor's rated output and write it again."),
+                              5000);
+    QVERIFY(rig.sim.session->isIdle());
+    QCOMPARE(rig.messages.size(), 1); // the write's question only: the page leaves it to the window
 }
 
 void TestSensorCalibration::refusalsWriteNothing_data()

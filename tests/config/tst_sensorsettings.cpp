@@ -39,6 +39,8 @@ private slots:
     void commands_data();
     void commands();
     void hostedInMainWindow();
+    void saveNotAcknowledgedIsTold_data();
+    void saveNotAcknowledgedIsTold();
 };
 
 void TestSensorSettings::layoutAtStart_data()
@@ -424,6 +426,35 @@ void TestSensorSettings::hostedInMainWindow()
     QCOMPARE(window.findChild<QLineEdit *>("Edit_TRange4")->text(), QString("1000"));
     QCOMPARE(window.findChild<QLabel *>("Label_MesFreq")->text(), QString("4,9 Hz"));
     QCOMPARE(window.findChild<QComboBox *>("Out2_source")->currentText(), QString("Wejście 3"));
+}
+
+// A Save whose acknowledgement does not come is told on its page once the
+// exchange's deadline passes, instead of waiting for ever.
+void TestSensorSettings::saveNotAcknowledgedIsTold_data()
+{
+    QTest::addColumn<bool>("sensorPage");
+    QTest::addColumn<int>("code");
+    QTest::newRow("sensor inputs") << true << int(Code::WriteSensorSettings);
+    QTest::newRow("inputs/outputs") << false << int(Code::WriteIoSettings);
+}
+
+void TestSensorSettings::saveNotAcknowledgedIsTold()
+{
+    QFETCH(bool, sensorPage);
+    QFETCH(int, code);
+    ConfigRig rig;
+    QVERIFY(rig.waitForStartUp());
+    rig.module->withholdAnswersTo(quint8(code));
+    QWidget *page = sensorPage ? static_cast<QWidget *>(rig.sensor.get()) : rig.io.get();
+    QTest::mouseClick(rig.find<QPushButton>(page, sensorPage ? "Btn_SetTensSettings" : "Btn_SaveOtherSettings"),
+                      Qt::LeftButton);
+    QVERIFY(rig.messages.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.messages.size(), 1, 5000);
+    QCOMPARE(rig.messages[0].icon, QMessageBox::Warning);
+    QCOMPARE(rig.messages[0].text, QString::fromUtf8("Moduł nie potwierdził zapisu ustawień. Sprawdź "
+                                                     "połączenie i zapisz je ponownie."));
+    QVERIFY(rig.sim.session->isIdle());
+    QCOMPARE(rig.sim.messages, QStringList{QString::fromUtf8("Moduł nie odpowiedział na polecenie")});
 }
 
 QTEST_MAIN(TestSensorSettings)
