@@ -124,6 +124,20 @@ QByteArray frame(int i)
     return v.encode();
 }
 
+// Waits until the session's module is connected and its start-up chain
+// handled, then holds the polls: the bench feeds the frames itself. False
+// when the module did not connect.
+bool startedWithPollsHeld(ModuleSession &session)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!(session.isConnected() && session.isIdle() && session.reportedIoSettings()) &&
+           waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    session.protocol().holdPolling(true);
+    return session.isConnected();
+}
+
 // The program's windows, the Measurements page and the big display shown
 // offscreen, connected to the simulated module; frames go through the report
 // handler as the read thread hands them over, and each tick is followed by
@@ -132,16 +146,8 @@ void benchDisplayTick()
 {
     std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
     std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
-    DeviceLink &link = session->link();
     DeviceProtocol &protocol = session->protocol();
-    QElapsedTimer waited;
-    waited.start();
-    // connected, the start-up chain handled
-    while (!(session->isConnected() && session->isIdle() && session->reportedIoSettings()) &&
-           waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    protocol.holdPolling(true); // the bench feeds the frames itself
-    if (!link.isConnected()) {
+    if (!startedWithPollsHeld(*session)) {
         row("display tick: the simulated module did not connect", "-", "");
         return;
     }
@@ -248,15 +254,8 @@ void benchChart()
 {
     std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
     std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
-    DeviceLink &link = session->link();
     DeviceProtocol &protocol = session->protocol();
-    QElapsedTimer waited;
-    waited.start();
-    while (!(session->isConnected() && session->isIdle() && session->reportedIoSettings()) &&
-           waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    protocol.holdPolling(true);
-    if (!link.isConnected()) {
+    if (!startedWithPollsHeld(*session)) {
         row("chart: the simulated module did not connect", "-", "");
         return;
     }
@@ -410,12 +409,7 @@ int chartHourChild(int argc, char *argv[])
     ProgramWindows windows(*session, dir.filePath(QStringLiteral("config.ini")));
     windows.form1.show();
     windows.form1.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
-    QElapsedTimer waited;
-    waited.start();
-    while (!(session->isConnected() && session->isIdle() && session->reportedIoSettings()) &&
-           waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    protocol.holdPolling(true); // the frames come from here
+    startedWithPollsHeld(*session); // the frames come from here
     auto *page = windows.form1.findChild<ChartPage *>();
     page->sampleTimer().setEnabled(false);
     ChartPreferences all;

@@ -51,6 +51,20 @@ struct CalibrationRig : ConfigRig {
             [&] { return std::abs(sim.protocol->liveValues().input(input) - value) <= tolerance; }, 5000);
     }
 
+    // Started, 300 N on sensor 1, the window open with that known load:
+    // what a write of its rated output needs.
+    bool readyToWrite()
+    {
+        if (!waitForStartUp())
+            return false;
+        module->setLoad(1, 300.0f);
+        if (!readingSettles(1, 300.0f * SimulatedModule::trueRatedOutput(1) / 2.0f))
+            return false;
+        window.showOrRaise();
+        control<QLineEdit>("Edit_KnownLoad")->setText("300");
+        return true;
+    }
+
     bool acknowledged(quint8 code)
     {
         return QTest::qWaitFor([&] { return !sent(code).isEmpty(); }, 5000) && waitForAnswer();
@@ -138,11 +152,7 @@ void TestSensorCalibration::moduleVanishingBeforeTheAcknowledgementIsTold()
 {
     SetActiveLanguage(2);
     CalibrationRig rig;
-    QVERIFY(rig.waitForStartUp());
-    rig.module->setLoad(1, 300.0f);
-    QVERIFY(rig.readingSettles(1, 300.0f * SimulatedModule::trueRatedOutput(1) / 2.0f));
-    rig.window.showOrRaise();
-    rig.control<QLineEdit>("Edit_KnownLoad")->setText("300");
+    QVERIFY(rig.readyToWrite());
     rig.module->setWriteStall(SimDevice::HoldWrites);
     QTest::mouseClick(rig.control<QPushButton>("Btn_CalibApply"), Qt::LeftButton);
     auto *status = rig.control<QLabel>("Label_CalibStatus");
@@ -160,11 +170,7 @@ void TestSensorCalibration::writeNotAcknowledgedIsTold()
 {
     SetActiveLanguage(2);
     CalibrationRig rig;
-    QVERIFY(rig.waitForStartUp());
-    rig.module->setLoad(1, 300.0f);
-    QVERIFY(rig.readingSettles(1, 300.0f * SimulatedModule::trueRatedOutput(1) / 2.0f));
-    rig.window.showOrRaise();
-    rig.control<QLineEdit>("Edit_KnownLoad")->setText("300");
+    QVERIFY(rig.readyToWrite());
     rig.module->withholdAnswersTo(Code::WriteSensorSettings);
     QTest::mouseClick(rig.control<QPushButton>("Btn_CalibApply"), Qt::LeftButton);
     auto *status = rig.control<QLabel>("Label_CalibStatus");
