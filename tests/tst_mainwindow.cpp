@@ -27,6 +27,7 @@ private slots:
     void cleanup();
     void frameAndStartUp();
     void firstSearchAfterStartUp();
+    void windowMadeLaterShowsTheConnection();
     void pageChangeEnablesPolling();
     void acknowledgementInStatusLine();
     void handlerErrorsAreShownAndTheProgramGoesOn();
@@ -89,6 +90,17 @@ void TestMainWindow::firstSearchAfterStartUp()
 {
     auto *status = find<QLineEdit>("ConnectionStatus");
     QTRY_COMPARE(status->text(), QString::fromUtf8("Połączono z KLV57 ver.: 1.10 KLV57 simulator"));
+    QCOMPARE(status->palette().color(QPalette::Base), QColor(0xAF, 0xD8, 0x87));
+}
+
+// A window made on a session whose module has spoken shows where it stands,
+// not "no connection".
+void TestMainWindow::windowMadeLaterShowsTheConnection()
+{
+    QVERIFY(m_rig->waitForIdle());
+    MainWindow later(*m_rig->session, m_rig->settingsPath());
+    auto *status = ::find<QLineEdit>(&later, "ConnectionStatus");
+    QCOMPARE(status->text(), QString::fromUtf8("Połączono z KLV57 ver.: 1.10 KLV57 simulator"));
     QCOMPARE(status->palette().color(QPalette::Base), QColor(0xAF, 0xD8, 0x87));
 }
 

@@ -27,7 +27,8 @@ QString text(const char *id)
 } // namespace
 
 SessionPresenter::SessionPresenter(const ModuleSession &session, QObject *parent)
-    : QObject(parent), m_session(session)
+    : QObject(parent), m_session(session),
+      m_identityShown(session.isConnected() && session.identified()) // made after the module spoke
 {
     const DeviceProtocol &protocol = session.protocol();
     connect(&session.link(), &DeviceLink::connectionStateChanged, this, &SessionPresenter::onState);
