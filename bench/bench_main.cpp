@@ -7,11 +7,10 @@
 #include "chartline.h"
 #include "chartpage.h"
 #include "chartplot.h"
-#include "devicelink.h"
-#include "deviceprotocol.h"
 #include "fonts.h"
 #include "livedisplaytick.h"
 #include "livevalues.h"
+#include "modulesession.h"
 #include "processmemory.h"
 #include "programsettings.h"
 #include "programwindows.h"
@@ -129,6 +128,20 @@ QByteArray frame(int i)
     return v.encode();
 }
 
+// Waits until the session's module is connected and its start-up chain
+// handled, then holds the polls: the bench feeds the frames itself. False
+// when the module did not connect.
+bool startedWithPollsHeld(ModuleSession &session)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!(session.isConnected() && session.isIdle() && session.reportedIoSettings()) &&
+           waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    session.protocol().holdPolling(true);
+    return session.isConnected();
+}
+
 // The program's windows, the Measurements page and the big display shown
 // offscreen, connected to the simulated module; frames go through the report
 // handler as the read thread hands them over, and each tick is followed by
@@ -136,23 +149,18 @@ QByteArray frame(int i)
 void benchDisplayTick()
 {
     std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
-    DeviceLink link(backend.get());
-    DeviceProtocol protocol(&link);
-    QElapsedTimer waited;
-    waited.start();
-    while (!protocol.isPollEnabled() && waited.elapsed() < 5000) // connected, identity read
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    protocol.setPollEnabled(false); // the bench feeds the frames itself
-    if (!link.isConnected()) {
+    std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
+    DeviceProtocol &protocol = session->protocol();
+    if (!startedWithPollsHeld(*session)) {
         row("display tick: the simulated module did not connect", "-", "");
         return;
     }
 
     QTemporaryDir settingsDir;
-    ProgramWindows windows(link, protocol, settingsDir.filePath(QStringLiteral("config.ini")));
-    auto *tick = windows.form1.findChild<LiveDisplayTick *>();
+    ProgramWindows windows(*session, settingsDir.filePath(QStringLiteral("config.ini")));
+    auto *tick = &session->displayTick();
     windows.form1.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
-    protocol.setPollEnabled(false);
+    protocol.holdPolling(true);
     windows.form1.show();
     windows.formBigDisplay.show();
     QApplication::processEvents();
@@ -174,7 +182,7 @@ void benchDisplayTick()
             QApplication::processEvents();
         },
         "< 50000 (a tick)");
-    link.releaseAll();
+    session->shutDown();
 }
 
 // One record per frame at the fastest rate, all columns, into a real file;
@@ -249,14 +257,9 @@ std::vector<QByteArray> chartFrames()
 void benchChart()
 {
     std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
-    DeviceLink link(backend.get());
-    DeviceProtocol protocol(&link);
-    QElapsedTimer waited;
-    waited.start();
-    while (!protocol.isPollEnabled() && waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    protocol.setPollEnabled(false);
-    if (!link.isConnected()) {
+    std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
+    DeviceProtocol &protocol = session->protocol();
+    if (!startedWithPollsHeld(*session)) {
         row("chart: the simulated module did not connect", "-", "");
         return;
     }
@@ -264,7 +267,7 @@ void benchChart()
     const std::vector<QByteArray> frames = chartFrames();
     const int FrameCount = int(frames.size());
 
-    ChartPage page(link, protocol);
+    ChartPage page(*session);
     page.sampleTimer().setEnabled(false); // the bench ticks itself
     ChartPreferences all;
     all.Sampling = 0; // "80/sek."
@@ -334,7 +337,7 @@ void benchChart()
         number("%.2f", double(chart->samples().allocatedBytes()) / points), "bytes");
     row("chart heap growth per point", number("%.2f", double(heapAfter - heapBefore) / points),
         "bytes");
-    link.releaseAll();
+    session->shutDown();
 }
 
 // A day at 80/s kept, five lines: a replot of the 1 h window at its end and
@@ -419,9 +422,8 @@ int firstPaintChild(int argc, char *argv[])
         registerWindowsFonts();
         QTemporaryDir dir;
         std::unique_ptr<HidBackend> backend = makeHidBackend(true);
-        DeviceLink link(backend.get());
-        DeviceProtocol protocol(&link);
-        ProgramWindows windows(link, protocol, dir.filePath(QStringLiteral("config.ini")));
+        std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
+        ProgramWindows windows(*session, dir.filePath(QStringLiteral("config.ini")));
 
         struct FirstPaint : QObject {
             qint64 *at;
@@ -439,8 +441,7 @@ int firstPaintChild(int argc, char *argv[])
         windows.form1.show();
         QTimer::singleShot(30000, qApp, &QCoreApplication::quit);
         Application::exec();
-        protocol.setPollEnabled(false);
-        link.releaseAll();
+        session->shutDown();
     }
     std::printf("%lld %lld\n", atMain, atPaint);
     return atPaint != 0 ? 0 : 1;
@@ -485,17 +486,13 @@ int chartHourChild(int argc, char *argv[])
     Application::setQuitOnLastWindowClosed(false);
     registerWindowsFonts();
     std::unique_ptr<SimulatedBackend> backend = SimulatedBackend::withModule();
-    DeviceLink link(backend.get());
-    DeviceProtocol protocol(&link);
+    std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
+    DeviceProtocol &protocol = session->protocol();
     QTemporaryDir dir;
-    ProgramWindows windows(link, protocol, dir.filePath(QStringLiteral("config.ini")));
+    ProgramWindows windows(*session, dir.filePath(QStringLiteral("config.ini")));
     windows.form1.show();
     windows.form1.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
-    QElapsedTimer waited;
-    waited.start();
-    while (!protocol.isPollEnabled() && waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    protocol.setPollEnabled(false); // the frames come from here
+    startedWithPollsHeld(*session); // the frames come from here
     auto *page = windows.form1.findChild<ChartPage *>();
     page->sampleTimer().setEnabled(false);
     ChartPreferences all;
@@ -521,7 +518,7 @@ int chartHourChild(int argc, char *argv[])
     QApplication::processEvents();
     std::printf("%lld %lld %lld %lld\n", startedPeak, qint64(statusBytes("VmHWM")), qint64(statusBytes("VmRSS")),
                 qint64(page->plot()->sampleCount()));
-    link.releaseAll();
+    session->shutDown();
     return 0;
 }
 

@@ -9,8 +9,7 @@
 #include "application.h"
 #include "chartpage.h"
 #include "chartplot.h"
-#include "devicelink.h"
-#include "deviceprotocol.h"
+#include "modulesession.h"
 #include "dialogs.h"
 #include "fonts.h"
 #include "processmemory.h"
@@ -127,8 +126,7 @@ private:
     QString m_recordingPath;
 
     SimulatedBackend m_backend;
-    std::unique_ptr<DeviceLink> m_link;
-    std::unique_ptr<DeviceProtocol> m_protocol;
+    std::unique_ptr<ModuleSession> m_session;
     std::unique_ptr<ProgramWindows> m_windows;
     ChartPage *m_chart = nullptr;
     QAbstractButton *m_chartStart = nullptr;
@@ -234,9 +232,8 @@ bool Soak::setUp()
     m_backend.add(std::make_shared<SimulatedModule>(m_modulePath));
 
     // As the program entry builds them.
-    m_link = std::make_unique<DeviceLink>(&m_backend);
-    m_protocol = std::make_unique<DeviceProtocol>(m_link.get());
-    m_windows = std::make_unique<ProgramWindows>(*m_link, *m_protocol, m_settingsPath);
+    m_session = makeModuleSession(m_backend);
+    m_windows = std::make_unique<ProgramWindows>(*m_session, m_settingsPath);
     m_chart = m_windows->form1.findChild<ChartPage *>();
     m_recordSwitch = m_windows->form1.findChild<QCheckBox *>(QStringLiteral("Checkbox_Acquistion"));
     m_pages = m_windows->form1.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
@@ -247,7 +244,7 @@ bool Soak::setUp()
         fail(QStringLiteral("recording not switched on by config.ini"));
     m_sessionFrames.push_back(0);
     // After the recording page's own connection: a frame counted here has had its record.
-    connect(m_protocol.get(), &DeviceProtocol::frameStored, this, &Soak::onFrame);
+    connect(&m_session->protocol(), &DeviceProtocol::frameStored, this, &Soak::onFrame);
     return true;
 }
 
@@ -452,7 +449,7 @@ void Soak::sampleMemory()
 void Soak::keepChartRunning()
 {
     // A disconnect pauses the chart; the technician presses Start again.
-    if (m_ending || !m_link->isConnected() || m_chart->state().ChartRunning)
+    if (m_ending || !m_session->isConnected() || m_chart->state().ChartRunning)
         return;
     m_chartStart->click();
     ++m_chartStarts;
@@ -484,8 +481,7 @@ void Soak::end()
 int Soak::finish()
 {
     checkSettingsFile(windowState(), "close");
-    m_protocol->setPollEnabled(false);
-    m_link->releaseAll();
+    m_session->shutDown();
     const qint64 chartPoints = m_chart->plot()->sampleCount();
     const qint64 chartBytes = m_chart->plot()->samples().allocatedBytes();
     const size_t heap = heapInUse();

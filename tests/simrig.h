@@ -1,10 +1,10 @@
 #pragma once
 
-// A device link and protocol over the simulated backend, with what they
-// showed recorded for the tests.
-#include "devicelink.h"
-#include "deviceprotocol.h"
+// A module session over the simulated backend, built as the program builds
+// it, with what its presenter showed recorded for the tests.
+#include "modulesession.h"
 #include "protocolcodes.h"
+#include "sessionpresenter.h"
 #include "simulatedbackend.h"
 #include "simulatedmodule.h"
 
@@ -16,41 +16,64 @@
 #include <memory>
 #include <thread>
 
+inline QList<quint8> withoutPollsIn(const SimDevice &device);
+
 struct SimRig {
     SimulatedBackend backend;
-    std::unique_ptr<DeviceLink> link;
-    std::unique_ptr<DeviceProtocol> protocol;
+    std::unique_ptr<ModuleSession> session;
+    std::unique_ptr<SessionPresenter> presenter;
+    DeviceLink *link = nullptr;         // the session's
+    DeviceProtocol *protocol = nullptr; // the session's
     QTemporaryDir settingsDir; // windows built on this rig keep their config.ini here
     QStringList statusTexts; // ConnectionStatus texts, in order
     bool statusActive = false;
     QStringList messages;    // Label_Status texts
     QString identity;
+    QString hint;            // ConnectionStatus's tooltip
 
-    // Creates the link; the forced first device change runs from the event loop.
+    // Creates the session; the forced first device change runs from the event loop.
     void start()
     {
-        link = std::make_unique<DeviceLink>(&backend);
-        protocol = std::make_unique<DeviceProtocol>(link.get());
-        QObject::connect(link.get(), &DeviceLink::connectionStatusChanged,
+        session = makeModuleSession(backend);
+        link = &session->link();
+        protocol = &session->protocol();
+        presenter = std::make_unique<SessionPresenter>(*session);
+        QObject::connect(presenter.get(), &SessionPresenter::connectionShown,
                          [this](const QString &text, bool active) {
                              statusTexts << text;
                              statusActive = active;
                          });
-        QObject::connect(protocol.get(), &DeviceProtocol::identified,
+        QObject::connect(presenter.get(), &SessionPresenter::identityShown,
                          [this](const QString &text) { identity = text; });
-        QObject::connect(protocol.get(), &DeviceProtocol::statusMessage,
+        QObject::connect(presenter.get(), &SessionPresenter::statusShown,
                          [this](const QString &text) { messages << text; });
-        link->showNoConnection(); // as the main window's start-up does
+        QObject::connect(presenter.get(), &SessionPresenter::hintShown,
+                         [this](const QString &text) { hint = text; });
+        presenter->present(); // as the main window's start-up does
+    }
+
+    // The exchange is over: connected, the start-up chain or the last
+    // command answered and handled, polls going out. Waits on the
+    // session's state; false after five seconds without it.
+    bool waitForIdle() const
+    {
+        return QTest::qWaitFor([this] { return link->isConnected() && session->isIdle(); }, 5000);
+    }
+
+    // Connected and the start-up chain (0x00, 0x02, 0x03) answered and handled.
+    bool waitForStartUp(const SimDevice &module) const
+    {
+        return QTest::qWaitFor(
+                   [&] { return withoutPollsIn(module).contains(Code::ReadIoSettings); }, 5000) &&
+               waitForIdle();
     }
 
     ~SimRig()
     {
         for (const HidDeviceInfo &info : backend.enumerate()) // a held write would hold the writer
             backend.device(info.path)->setWriteStall(std::chrono::milliseconds(0));
-        if (protocol)
-            protocol->setPollEnabled(false);
-        protocol.reset();
-        link.reset();
+        presenter.reset();
+        session.reset();
     }
 
     QString settingsPath() const { return settingsDir.filePath(QStringLiteral("config.ini")); }
@@ -90,4 +113,9 @@ inline QList<quint8> withoutPolls(const QList<quint8> &codes)
         if (code != Code::Poll)
             result << code;
     return result;
+}
+
+inline QList<quint8> withoutPollsIn(const SimDevice &device)
+{
+    return withoutPolls(writtenCodes(device));
 }

@@ -43,7 +43,7 @@ void TestAboutDialog::init()
     m_rig = std::make_unique<SimRig>();
     m_rig->backend.add(std::make_shared<SimulatedModule>());
     m_rig->start();
-    m_windows = std::make_unique<ProgramWindows>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
+    m_windows = std::make_unique<ProgramWindows>(*m_rig->session, m_rig->settingsPath());
 }
 
 void TestAboutDialog::cleanup()

@@ -36,6 +36,7 @@ private slots:
     void stalledWriteBlocksNothing();
     void oversizedReportsAreNotOpened();
     void moduleWithoutPermissionNamesItsNode();
+    void onlyTheModuleIsOpened();
 };
 
 void TestDeviceLink::displayNames()
@@ -128,7 +129,7 @@ void TestDeviceLink::twoModules()
     rig.backend.add(first);
     rig.backend.add(second);
     rig.start();
-    QTRY_VERIFY(rig.protocol->isPollEnabled());
+    QVERIFY(rig.waitForIdle());
     QTRY_VERIFY(writtenCodes(*second).count(Code::Poll) >= 3);
     // Both were asked who they are, each while it was CurrentDevice; after
     // that everything goes to the last one.
@@ -148,12 +149,12 @@ void TestDeviceLink::plugAndUnplugDuringRun()
     rig.backend.plug(module);
     QTRY_VERIFY(rig.link->isConnected());
     QTRY_VERIFY(!rig.identity.isEmpty());
-    QTRY_VERIFY(rig.protocol->isPollEnabled());
+    QVERIFY(rig.waitForIdle());
 
     rig.backend.unplug(module->info().path);
     QTRY_COMPARE(rig.status(), Disconnected);
     QVERIFY(!rig.link->isConnected());
-    QVERIFY(!rig.protocol->isPollEnabled());
+    QVERIFY(!rig.protocol->isPolling());
     QCOMPARE(rig.link->deviceList(), QStringList{"USB Keyboard"});
 
     rig.backend.unplug("sim:keyboard");
@@ -200,9 +201,8 @@ void TestDeviceLink::writesNothingWhenNotConnected()
     rig.start();
     QTRY_COMPARE(rig.status(), NoConnection);
     rig.protocol->sendCommand(Code::ResetMinMax);
-    rig.protocol->setPollEnabled(true);
+    rig.protocol->resumePolling(); // the poll thread runs; the link writes nothing
     QTest::qWait(50);
-    rig.protocol->setPollEnabled(false);
     QVERIFY(locked->written().empty());
 }
 
@@ -220,7 +220,7 @@ void TestDeviceLink::moduleFailingAsGoneIsReleased()
     auto module = std::make_shared<SimulatedModule>();
     rig.backend.add(module);
     rig.start();
-    QTRY_VERIFY(rig.protocol->isPollEnabled());
+    QVERIFY(rig.waitForIdle());
 
     // Pulled out, and the system has not said so yet: the dead handle is
     // released and the list built again, where the node no longer opens.
@@ -230,7 +230,7 @@ void TestDeviceLink::moduleFailingAsGoneIsReleased()
         module->setFailingWrites(true);
     QTRY_COMPARE(rig.status(), NoConnection);
     QVERIFY(!rig.link->isConnected());
-    QVERIFY(!rig.protocol->isPollEnabled());
+    QVERIFY(!rig.protocol->isPolling());
     QCOMPARE(rig.link->deviceList(), QStringList{"KLV57"});
     const int reads = module->readCalls();
     QTest::qWait(300);
@@ -243,7 +243,7 @@ void TestDeviceLink::replugInsideOneListing()
     auto first = std::make_shared<SimulatedModule>();
     rig.backend.add(first);
     rig.start();
-    QTRY_VERIFY(rig.protocol->isPollEnabled());
+    QVERIFY(rig.waitForIdle());
 
     // Out and in again before the GUI thread hears of either: same path,
     // a new node. The old handle is dead and must not be kept.
@@ -265,8 +265,8 @@ void TestDeviceLink::stalledWriteBlocksNothing()
     auto module = std::make_shared<SimulatedModule>();
     rig.backend.add(module);
     rig.start();
-    QTRY_VERIFY(rig.protocol->isPollEnabled());
-    rig.protocol->setPollEnabled(false);
+    QVERIFY(rig.waitForIdle());
+    rig.protocol->holdPolling(true);
     rig.forgetWrites(*module);
 
     // The first command stalls on the endpoint; two more queue behind it.
@@ -279,12 +279,12 @@ void TestDeviceLink::stalledWriteBlocksNothing()
 
     // The GUI thread goes on meanwhile, through a device change that
     // releases the stalled device and opens it again.
-    rig.protocol->setPollEnabled(true);
+    rig.protocol->holdPolling(false);
     QVERIFY(rig.link->isConnected());
     rig.statusTexts.clear();
     rig.backend.plug(SimulatedBackend::mouse());
     QTRY_VERIFY(rig.statusTexts.contains(Connected));
-    QVERIFY(!rig.protocol->isPollEnabled()); // 0x00 is on its way
+    QCOMPARE(rig.protocol->awaitedCode(), std::optional<quint8>(Code::DeviceInfo)); // on its way
     QCOMPARE(module->stalledWrites(), 1);
 
     // The write under way ends on its own; what was queued for the released
@@ -322,7 +322,7 @@ void TestDeviceLink::moduleWithoutPermissionNamesItsNode()
     rig.backend.add(denied);
     QList<HidOpenProblem> told;
     rig.start();
-    QObject::connect(rig.link.get(), &DeviceLink::accessProblemChanged,
+    QObject::connect(rig.link, &DeviceLink::accessProblemChanged,
                      [&](const HidOpenProblem &problem) { told << problem; });
     QTRY_COMPARE(rig.link->deviceList(), (QStringList{"USB Keyboard", "KLV57"}));
     QCOMPARE(rig.status(), NoConnection);
@@ -354,6 +354,24 @@ void TestDeviceLink::moduleWithoutPermissionNamesItsNode()
     QTRY_COMPARE(rig.status(), NoConnection);
     QCOMPARE(told.size(), 4);
     QCOMPARE(rig.link->accessProblem().kind, HidOpenProblem::Kind::None);
+}
+
+// Keyboards, mice and security keys are listed from the enumeration and
+// never opened, at every device change.
+void TestDeviceLink::onlyTheModuleIsOpened()
+{
+    SimRig rig;
+    rig.backend.add(SimulatedBackend::keyboard());
+    auto module = std::make_shared<SimulatedModule>();
+    rig.backend.add(module);
+    rig.start();
+    QVERIFY(rig.waitForStartUp(*module));
+    rig.backend.plug(SimulatedBackend::mouse());
+    QTRY_COMPARE(rig.link->deviceList(), (QStringList{"USB Keyboard", "KLV57", "USB Optical Mouse"}));
+    QVERIFY(rig.waitForIdle());
+    QCOMPARE(rig.backend.openAttempts("sim:keyboard"), 0);
+    QCOMPARE(rig.backend.openAttempts("sim:mouse"), 0);
+    QCOMPARE(rig.backend.openAttempts(module->info().path), 4); // read and write handle, twice
 }
 
 QTEST_MAIN(TestDeviceLink)

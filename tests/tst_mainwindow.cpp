@@ -27,6 +27,7 @@ private slots:
     void cleanup();
     void frameAndStartUp();
     void firstSearchAfterStartUp();
+    void windowMadeLaterShowsTheConnection();
     void pageChangeEnablesPolling();
     void acknowledgementInStatusLine();
     void handlerErrorsAreShownAndTheProgramGoesOn();
@@ -53,7 +54,7 @@ void TestMainWindow::init()
     m_rig->backend.add(SimulatedBackend::keyboard());
     m_rig->backend.add(std::make_shared<SimulatedModule>());
     m_rig->start();
-    m_window = std::make_unique<MainWindow>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
+    m_window = std::make_unique<MainWindow>(*m_rig->session, m_rig->settingsPath());
 }
 
 void TestMainWindow::cleanup()
@@ -82,7 +83,7 @@ void TestMainWindow::frameAndStartUp()
     QVERIFY(!settings->isTabVisible(2)); // the memory card page never shows
     QVERIFY(settings->isTabVisible(0));
     QVERIFY(m_window->settingsFilePath().endsWith("/config.ini"));
-    QVERIFY(!m_rig->protocol->isPollEnabled());
+    QVERIFY(!m_rig->protocol->isPolling());
 }
 
 void TestMainWindow::firstSearchAfterStartUp()
@@ -92,24 +93,39 @@ void TestMainWindow::firstSearchAfterStartUp()
     QCOMPARE(status->palette().color(QPalette::Base), QColor(0xAF, 0xD8, 0x87));
 }
 
+// A window made on a session whose module has spoken shows where it stands,
+// not "no connection".
+void TestMainWindow::windowMadeLaterShowsTheConnection()
+{
+    QVERIFY(m_rig->waitForIdle());
+    MainWindow later(*m_rig->session, m_rig->settingsPath());
+    auto *status = ::find<QLineEdit>(&later, "ConnectionStatus");
+    QCOMPARE(status->text(), QString::fromUtf8("Połączono z KLV57 ver.: 1.10 KLV57 simulator"));
+    QCOMPARE(status->palette().color(QPalette::Base), QColor(0xAF, 0xD8, 0x87));
+}
+
 void TestMainWindow::pageChangeEnablesPolling()
 {
     auto *pages = find<QTabWidget>("PageControl1");
-    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
-    m_rig->protocol->sendCommand(Code::ZeroInput1); // stops polling
-    QVERIFY(!m_rig->protocol->isPollEnabled());
-    pages->setCurrentIndex(1);
-    QVERIFY(m_rig->protocol->isPollEnabled());
-    m_rig->protocol->setPollEnabled(false);
-    pages->setCurrentIndex(3);
-    QVERIFY(!m_rig->protocol->isPollEnabled());
+    QVERIFY(m_rig->waitForIdle());
+    QVERIFY(m_rig->protocol->isPolling());
+    auto module = std::dynamic_pointer_cast<SimulatedModule>(m_rig->backend.device("sim:klv57"));
+    module->withholdAnswersTo(Code::ZeroInput1); // no answer comes
+    m_rig->protocol->sendCommand(Code::ZeroInput1); // polling stops until the answer
+    QVERIFY(!m_rig->protocol->isPolling());
+    pages->setCurrentIndex(1); // outside the settings page the wait is given up
+    QVERIFY(m_rig->session->isIdle());
+    QVERIFY(m_rig->protocol->isPolling());
+    m_rig->protocol->sendCommand(Code::ZeroInput1);
+    pages->setCurrentIndex(3); // on it, the answer is still awaited
+    QVERIFY(!m_rig->session->isIdle());
     pages->setCurrentIndex(2);
-    QVERIFY(m_rig->protocol->isPollEnabled());
+    QVERIFY(m_rig->protocol->isPolling());
 }
 
 void TestMainWindow::acknowledgementInStatusLine()
 {
-    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    QVERIFY(m_rig->waitForIdle());
     SetActiveLanguage(2);
     m_rig->protocol->sendCommand(Code::ResetMinMax);
     QTRY_COMPARE(find<QLabel>("Label_Status")->text(), QString("Min/max values reset"));
@@ -126,13 +142,14 @@ void TestMainWindow::handlerErrorsAreShownAndTheProgramGoesOn()
     QTRY_COMPARE(shown.size(), 1);
     QCOMPARE(shown[0].text, QString("Access violation"));
     QCOMPARE(shown[0].icon, QMessageBox::Critical);
-    QTRY_VERIFY(m_rig->protocol->isPollEnabled()); // still running
+    QVERIFY(m_rig->waitForIdle()); // still running
+    QVERIFY(m_rig->protocol->isPolling());
 }
 
 void TestMainWindow::windowGoesOnWhileAWriteStalls()
 {
     auto module = std::dynamic_pointer_cast<SimulatedModule>(m_rig->backend.device("sim:klv57"));
-    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    QVERIFY(m_rig->waitForIdle());
     find<QTabWidget>("PageControl1")->setCurrentIndex(0);
 
     // A poll hangs on the endpoint. Reports still come in: the handler
@@ -179,7 +196,7 @@ void TestMainWindow::storedSettingsReadAndWrittenBack()
                "DecimalPoint=3\r\nLanguage=1\r\nSaveDate=yes\r\nSaveDataSummary=2\r\n"
                "DataAcquistionSpeed=0x2\r\nChartSeries5=1\r\n");
     file.close();
-    m_window = std::make_unique<MainWindow>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
+    m_window = std::make_unique<MainWindow>(*m_rig->session, m_rig->settingsPath());
 
     QCOMPARE(find<QComboBox>("Cb_ChartTimeWindow")->currentIndex(), -1);
     QCOMPARE(find<QComboBox>("ComboB_ChartSampling")->currentIndex(), 0);
@@ -210,7 +227,7 @@ void TestMainWindow::unwritableSettingsKeepTheWindowOpen()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString unwritable = blocker.fileName() + "/config.ini";
-    MainWindow window(*m_rig->link, *m_rig->protocol, unwritable);
+    MainWindow window(*m_rig->session, unwritable);
     window.show();
     QVERIFY(!window.close());
     QVERIFY(window.isVisible());

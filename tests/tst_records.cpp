@@ -24,7 +24,6 @@ private slots:
     void commandReport();
     void deviceInfo();
     void deviceInfoTextLimits();
-    void identityTextInBothLanguages();
     void liveValues();
     void shortReportsReadAsZero();
     void sensorSettingsBytes();
@@ -83,18 +82,6 @@ void TestRecords::deviceInfoTextLimits()
     info.identification = QByteArray(61, 'y');
     QCOMPARE(DeviceInfoReport::decode(info.encode()).identification, QByteArray(60, 'y'));
     QCOMPARE(quint8(info.encode()[62]), quint8(7));
-}
-
-void TestRecords::identityTextInBothLanguages()
-{
-    DeviceInfoReport info;
-    info.version = 1.10f;
-    info.identification = "ABC";
-    QCOMPARE(identityText(info), QString::fromUtf8("Połączono z KLV57 ver.: 1.10 ABC"));
-    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
-    QCOMPARE(identityText(info), QString::fromUtf8("Połączono z KLV57 ver.: 1,10 ABC"));
-    SetActiveLanguage(2);
-    QCOMPARE(identityText(info), QString::fromUtf8("Connected to KLV57 ver.:1,10 ABC"));
 }
 
 void TestRecords::liveValues()

@@ -1,16 +1,15 @@
-// The program entry: creates the device link, the windows in their fixed
-// order and the connections between them, runs the event loop, and shuts
-// down in reverse order.
+// The program entry: creates the module session, the windows in their
+// fixed order and the connections between them, runs the event loop, and
+// shuts down in reverse order.
 #include "application.h"
 #include "backendfactory.h"
 #include "commandline.h"
-#include "devicelink.h"
-#include "deviceprotocol.h"
 #include "dialogs.h"
 #include "fonts.h"
 #include "languagefiles.h"
 #include "messageids.h"
 #include "messagetable.h"
+#include "modulesession.h"
 #include "programinfo.h"
 #include "programsettings.h"
 #include "programwindows.h"
@@ -46,21 +45,17 @@ int main(int argc, char *argv[])
     const QVector<LanguageFileRefusal> skippedLanguages = installLanguageFiles(languageFileDirectories());
 
     try {
-        // 3. The device link. Its controller posts the first device change,
+        // 3. The module session. Its link posts the first device change,
         //    handled once the event loop runs, after every window exists.
         std::unique_ptr<HidBackend> backend = makeHidBackend(commandLine.parser.isSet(commandLine.simulate), *stallMs);
-        DeviceLink link(backend.get());
-        DeviceProtocol protocol(&link);
+        std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
 
         // 4. The five windows, in their order, wired to each other.
-        ProgramWindows windows(link, protocol, settingsFilePath());
+        ProgramWindows windows(*session, settingsFilePath());
 
         // 5. Stop polling and the read threads before windows are torn down,
         //    so no report is handed to a window that is going away.
-        QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
-            protocol.setPollEnabled(false);
-            link.releaseAll();
-        });
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { session->shutDown(); });
 
         // 6. Shutdown, logout and Ctrl+C end the program within two seconds
         //    whatever is open: config.ini written and the recording file

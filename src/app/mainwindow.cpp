@@ -14,14 +14,12 @@
 #include "messageids.h"
 #include "messagetable.h"
 #include "programsettings.h"
+#include "modulesession.h"
 #include "recordingpage.h"
-#include "reportedsettings.h"
 #include "sensorcalibrationwindow.h"
 #include "sensorsettingspage.h"
 #include "settingsfilebar.h"
 #include "colours.h"
-#include "devicelink.h"
-#include "deviceprotocol.h"
 #include "programinfo.h"
 #include "statusfield.h"
 #include "translationstore.h"
@@ -37,27 +35,6 @@ namespace {
 constexpr int SettingsPageIndex = 3;
 constexpr int MemoryCardPageIndex = 2;
 
-// The reason a present module did not connect and the way out, where the
-// user looks first: on the connection field.
-QString accessProblemHint(const HidOpenProblem &problem)
-{
-    if (problem.kind != HidOpenProblem::Kind::NoPermission)
-        return {};
-    return ownText(QStringLiteral("Moduł KLV57 jest podłączony, ale brak uprawnień\n"
-                                  "do odczytu i zapisu pliku urządzenia %1.\n"
-                                  "Zainstaluj regułę udev modułu (pakiet klv57-pc albo\n"
-                                  "sudo cp packaging/70-klv57.rules /etc/udev/rules.d/\n"
-                                  "&& sudo udevadm control --reload),\n"
-                                  "a potem odłącz moduł i podłącz go ponownie."),
-                   QStringLiteral("A KLV57 module is plugged in, but there is no permission\n"
-                                  "to read and write its device file %1.\n"
-                                  "Install the module's udev rule (the klv57-pc package, or\n"
-                                  "sudo cp packaging/70-klv57.rules /etc/udev/rules.d/\n"
-                                  "&& sudo udevadm control --reload),\n"
-                                  "then unplug the module and plug it in again."))
-        .arg(problem.node);
-}
-
 // Each page is a form of its own, filling its tab.
 void hostPage(QWidget *tab, QWidget *page)
 {
@@ -67,13 +44,12 @@ void hostPage(QWidget *tab, QWidget *page)
 }
 } // namespace
 
-MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString &settingsPath,
-                       QWidget *parent)
+MainWindow::MainWindow(ModuleSession &session, const QString &settingsPath, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::MainWindow>()), m_link(link), m_protocol(protocol),
-      m_displayTick(link, protocol, m_displayState, this), m_settingsFilePath(settingsPath),
+      ui(std::make_unique<Ui::MainWindow>()), m_session(session), m_presenter(session),
+      m_settingsFilePath(settingsPath),
       m_languageSwitch(*this, QStringLiteral("TForm1"), TranslationStore::program())
 {
     Q_INIT_RESOURCE(pictures); // the pictures live in a static library
@@ -88,16 +64,15 @@ MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString
 
     createPages();
 
-    connect(&m_link, &DeviceLink::connectionStatusChanged, this, &MainWindow::showConnectionStatus);
-    connect(&m_link, &DeviceLink::accessProblemChanged, this, &MainWindow::showAccessProblem);
-    showAccessProblem();
-    connect(&m_protocol, &DeviceProtocol::identified, this, &MainWindow::showConnectionText);
-    connect(&m_protocol, &DeviceProtocol::statusMessage, ui->Label_Status, &QLabel::setText);
+    connect(&m_presenter, &SessionPresenter::connectionShown, this, &MainWindow::showConnectionStatus);
+    connect(&m_presenter, &SessionPresenter::identityShown, this, &MainWindow::showConnectionText);
+    connect(&m_presenter, &SessionPresenter::hintShown, ui->ConnectionStatus, &QLineEdit::setToolTip);
+    connect(&m_presenter, &SessionPresenter::statusShown, ui->Label_Status, &QLabel::setText);
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(ui->siLangCombo1, &QComboBox::activated, this, &MainWindow::applyChosenLanguage);
 
-    m_displayTick.start();
+    m_session.displayTick().start();
 
     // An error during start-up is shown; the window is still created and shown.
     try {
@@ -109,22 +84,19 @@ MainWindow::MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString
 
 void MainWindow::createPages()
 {
-    m_measurementsPage = new MeasurementsPage(m_protocol, m_displayState);
+    m_measurementsPage = new MeasurementsPage(m_session);
     hostPage(ui->TabSheet1, m_measurementsPage);
-    m_sensorSettingsPage = new SensorSettingsPage(m_protocol, m_displayState);
+    m_sensorSettingsPage = new SensorSettingsPage(m_session);
     hostPage(ui->TabSheet6, m_sensorSettingsPage);
-    m_ioSettingsPage = new IoSettingsPage(m_protocol, m_displayState);
+    m_ioSettingsPage = new IoSettingsPage(m_session);
     hostPage(ui->TabSheet7, m_ioSettingsPage);
     // Beside the tabs, so that both pages keep their layout.
-    m_reportedSettings = new ReportedSettings(m_protocol, this);
-    m_settingsFileBar = new SettingsFileBar(*m_reportedSettings, *m_sensorSettingsPage, *m_ioSettingsPage,
-                                            m_displayState);
+    m_settingsFileBar = new SettingsFileBar(m_session, *m_sensorSettingsPage, *m_ioSettingsPage);
     ui->PageControl2->setCornerWidget(m_settingsFileBar, Qt::TopRightCorner);
     connect(m_settingsFileBar, &SettingsFileBar::statusMessage, ui->Label_Status, &QLabel::setText);
-    m_chartPage = new ChartPage(m_link, m_protocol);
+    m_chartPage = new ChartPage(m_session);
     hostPage(ui->TabSheet2, m_chartPage);
-    m_chartPage->setDecimalPlaces([this] { return decimalPlacesOf(m_displayState.decimalPlaces); });
-    m_recordingPage = new RecordingPage(m_link, m_protocol, m_displayState);
+    m_recordingPage = new RecordingPage(m_session);
     hostPage(ui->TabSheet3, m_recordingPage);
 
     connect(m_recordingPage, &RecordingPage::recordingShown, this, [this](bool active) {
@@ -136,21 +108,23 @@ void MainWindow::createPages()
             [this](const QString &name) { writeFileName(m_settingsFilePath, name); });
 
     // Every view of the live values; a new one connects here.
-    connect(&m_displayTick, &LiveDisplayTick::shown, m_measurementsPage, &MeasurementsPage::showLive);
-    connect(&m_displayTick, &LiveDisplayTick::shown, m_sensorSettingsPage, &SensorSettingsPage::showLive);
-    connect(&m_displayTick, &LiveDisplayTick::shown, m_ioSettingsPage, &IoSettingsPage::showLive);
+    const LiveDisplayTick *tick = &m_session.displayTick();
+    connect(tick, &LiveDisplayTick::shown, m_measurementsPage, &MeasurementsPage::showLive);
+    connect(tick, &LiveDisplayTick::shown, m_sensorSettingsPage, &SensorSettingsPage::showLive);
+    connect(tick, &LiveDisplayTick::shown, m_ioSettingsPage, &IoSettingsPage::showLive);
 }
 
 void MainWindow::setWindows(AboutDialog *about, AnalogCalibrationDialog *analogCalibration,
                             BigDisplayWindow *bigDisplay, SensorCalibrationWindow *sensorCalibration)
 {
-    connect(&m_displayTick, &LiveDisplayTick::shown, sensorCalibration, &SensorCalibrationWindow::showLive);
+    const LiveDisplayTick *tick = &m_session.displayTick();
+    connect(tick, &LiveDisplayTick::shown, sensorCalibration, &SensorCalibrationWindow::showLive);
     connect(m_sensorSettingsPage, &SensorSettingsPage::sensorCalibrationRequested, sensorCalibration,
             &SensorCalibrationWindow::showOrRaise);
     m_aboutDialog = about;
     m_translatedWindows = {analogCalibration, bigDisplay, sensorCalibration};
     applyLanguageToWindows();
-    connect(&m_displayTick, &LiveDisplayTick::shown, bigDisplay, &BigDisplayWindow::showLive);
+    connect(tick, &LiveDisplayTick::shown, bigDisplay, &BigDisplayWindow::showLive);
     connect(m_measurementsPage, &MeasurementsPage::bigWindowRequested, bigDisplay,
             &BigDisplayWindow::showOrRaise);
     connect(m_ioSettingsPage, &IoSettingsPage::analogCalibrationRequested, analogCalibration,
@@ -161,7 +135,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::startUp()
 {
-    m_link.showNoConnection();
+    m_presenter.present();
     setWindowTitle(ProgramInfo::ProductName + ProgramInfo::TitleJoiner + ProgramInfo::VersionText);
     applyPreferences(readPreferences(m_settingsFilePath));
     // A stored language that selects no entry is refused; start-up goes on.
@@ -227,7 +201,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::onPageChanged(int index)
 {
     if (index != SettingsPageIndex)
-        m_protocol.setPollEnabled(true);
+        m_session.resumePolling();
 }
 
 void MainWindow::showAbout()
@@ -242,7 +216,7 @@ void MainWindow::applyChosenLanguage()
     m_qtTranslations.setLanguage(ActiveLanguage()); // without its file Qt's dialogs stay English
     m_chartPage->applyLanguage(); // the legend is drawn by the chart, out of the store's reach
     applyLanguageToWindows();
-    showAccessProblem();
+    m_presenter.present();        // the connection field is worded at run time
 }
 
 // The about dialog keeps its texts in every language.
@@ -262,9 +236,4 @@ void MainWindow::showConnectionStatus(const QString &text, bool active)
 {
     showConnectionText(text);
     setFieldColour(ui->ConnectionStatus, active ? Colours::Active : Colours::Inactive);
-}
-
-void MainWindow::showAccessProblem()
-{
-    ui->ConnectionStatus->setToolTip(accessProblemHint(m_link.accessProblem()));
 }

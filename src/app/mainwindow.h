@@ -1,9 +1,8 @@
 #pragma once
 
-#include "displaystate.h"
 #include "languageswitch.h"
-#include "livedisplaytick.h"
 #include "qttranslations.h"
+#include "sessionpresenter.h"
 
 #include <QString>
 #include <QVector>
@@ -14,8 +13,6 @@
 namespace Ui {
 class MainWindow;
 }
-class DeviceLink;
-class DeviceProtocol;
 class AboutDialog;
 class AnalogCalibrationDialog;
 class BigDisplayWindow;
@@ -23,32 +20,30 @@ class ChartPage;
 class IoSettingsPage;
 class RecordingPage;
 class MeasurementsPage;
-class ReportedSettings;
+class ModuleSession;
 class SensorCalibrationWindow;
 class SensorSettingsPage;
 class SettingsFileBar;
 struct ProgramPreferences;
 
 // The main window (Form1): the connection panel, the four main pages and
-// the status line. Its creation runs the start-up sequence (startUp);
-// closing it ends the program. GUI thread only.
+// the status line, all views of one module session; the session's presenter
+// words the connection field and the status line. Its creation runs the
+// start-up sequence (startUp); closing it ends the program. GUI thread only.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
     // `settingsPath` is the config.ini that start-up reads and close writes.
-    MainWindow(DeviceLink &link, DeviceProtocol &protocol, const QString &settingsPath,
-               QWidget *parent = nullptr);
+    MainWindow(ModuleSession &session, const QString &settingsPath, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The windows created after this one; the program entry hands them over.
     void setWindows(AboutDialog *about, AnalogCalibrationDialog *analogCalibration,
                     BigDisplayWindow *bigDisplay, SensorCalibrationWindow *sensorCalibration);
 
-    // What the sensor calibration window works with.
+    // The page the sensor calibration window writes through.
     SensorSettingsPage &sensorSettingsPage() { return *m_sensorSettingsPage; }
-    const ReportedSettings &reportedSettings() const { return *m_reportedSettings; }
-    const DisplayState &displayState() const { return m_displayState; }
 
     QString settingsFilePath() const { return m_settingsFilePath; }
 
@@ -75,21 +70,17 @@ private:
     ProgramPreferences preferences() const;
     void showConnectionStatus(const QString &text, bool active);
     void showConnectionText(const QString &text);
-    void showAccessProblem();
 
     std::unique_ptr<Ui::MainWindow> ui;
-    DeviceLink &m_link;
-    DeviceProtocol &m_protocol;
+    ModuleSession &m_session;
+    SessionPresenter m_presenter;
     AboutDialog *m_aboutDialog = nullptr;
     QVector<QWidget *> m_translatedWindows; // the secondary windows with rows of their own
-    DisplayState m_displayState;
-    LiveDisplayTick m_displayTick; // 50 ms on the GUI thread, from creation on
     MeasurementsPage *m_measurementsPage = nullptr;
     SensorSettingsPage *m_sensorSettingsPage = nullptr;
     IoSettingsPage *m_ioSettingsPage = nullptr;
     ChartPage *m_chartPage = nullptr;
     RecordingPage *m_recordingPage = nullptr;
-    ReportedSettings *m_reportedSettings = nullptr;
     SettingsFileBar *m_settingsFileBar = nullptr;
     const QString m_settingsFilePath;
     LanguageSwitch m_languageSwitch;

@@ -6,14 +6,14 @@
 #include "mainwindow.h"
 #include "sensorcalibrationwindow.h"
 
-class DeviceLink;
-class DeviceProtocol;
+class ModuleSession;
 
-// The program's five windows, created in this order and wired to each
-// other. The program and the tests build them the same way. GUI thread only.
+// The program's five windows, created in this order, wired to each other
+// and to the module session. The program and the tests build them the same
+// way. GUI thread only.
 struct ProgramWindows {
     // `settingsPath`: the config.ini that start-up reads and close writes.
-    ProgramWindows(DeviceLink &link, DeviceProtocol &protocol, const QString &settingsPath);
+    ProgramWindows(ModuleSession &session, const QString &settingsPath);
 
     MainWindow form1;
     AboutDialog form2;

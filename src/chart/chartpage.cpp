@@ -5,8 +5,7 @@
 #include "chartline.h"
 #include "chartoutput.h"
 #include "chartplot.h"
-#include "devicelink.h"
-#include "deviceprotocol.h"
+#include "modulesession.h"
 #include "dialogs.h"
 #include "displaystate.h"
 #include "messageids.h"
@@ -39,8 +38,8 @@ std::unique_ptr<QDialog> ChartPage::printerSetupDialog(QPrinter &printer, QWidge
     return std::make_unique<QPageSetupDialog>(&printer, parent);
 }
 
-ChartPage::ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::ChartPage>()), m_link(link), m_protocol(protocol),
+ChartPage::ChartPage(const ModuleSession &session, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::ChartPage>()), m_session(session),
       m_printerSetup(showPrinterSetup), m_sampleTimer(InitialInterval, [this] { postTick(); })
 {
     ui->setupUi(this);
@@ -186,7 +185,7 @@ void ChartPage::sampleTick()
 {
     ChartPlot *chart = ui->Chart1;
     const ChartTick tick =
-        m_sampler.tick(ChartSampler::lineValues(m_protocol.liveValues()), m_link.isConnected(),
+        m_sampler.tick(ChartSampler::lineValues(m_session.protocol().liveValues()), m_session.isConnected(),
                        chart->lineVisibility(), m_sampleTimer.interval());
     switch (tick.outcome) {
     case ChartTick::Outcome::Idle:
@@ -245,7 +244,7 @@ void ChartPage::savePicture()
         QStringList names;
         for (int k = 0; k < ChartLineCount; ++k)
             names << chart->line(k)->name();
-        const int decimals = m_decimalPlaces ? m_decimalPlaces() : DefaultDecimalPlaces;
+        const int decimals = decimalPlacesOf(m_session.display().decimalPlaces);
         reason = PointsFile::write(target.fileName, chart->samples(), names, decimals, QLocale());
     } else {
         reason = ChartOutput::savePicture(*ui->Chart1, target.fileName, target.format);

@@ -17,8 +17,7 @@ namespace Ui {
 class ChartPage;
 }
 class ChartPlot;
-class DeviceLink;
-class DeviceProtocol;
+class ModuleSession;
 class QDialog;
 class QPrinter;
 
@@ -41,7 +40,7 @@ public:
     // (and the printer where the platform allows), confirmed with OK.
     static std::unique_ptr<QDialog> printerSetupDialog(QPrinter &printer, QWidget *parent);
 
-    ChartPage(const DeviceLink &link, const DeviceProtocol &protocol, QWidget *parent = nullptr);
+    explicit ChartPage(const ModuleSession &session, QWidget *parent = nullptr);
     ~ChartPage() override;
 
     // Start-up, after the preferences are applied: the sampling interval and
@@ -74,12 +73,6 @@ public:
     // The printer settings of this run, made on first use.
     QPrinter &printer();
     void setPrinterSetup(PrinterSetup setup) { m_printerSetup = std::move(setup); }
-    // Where the points file takes its decimal places from (Cb_Decp's
-    // choice); DefaultDecimalPlaces until set.
-    void setDecimalPlaces(std::function<int()> decimalPlaces)
-    {
-        m_decimalPlaces = std::move(decimalPlaces);
-    }
     int replotCount() const { return m_replotCount; }
     bool replotPending() const { return m_replotTimer.isActive(); }
     // Something visible changed since the last replot.
@@ -100,13 +93,11 @@ private:
     void replotIfShown();
 
     std::unique_ptr<Ui::ChartPage> ui;
-    const DeviceLink &m_link;
-    const DeviceProtocol &m_protocol;
+    const ModuleSession &m_session;
     ChartSampler m_sampler;
     bool m_statusShown = false; // until then ChartStatus keeps its initial text
     std::unique_ptr<QPrinter> m_printer;
     PrinterSetup m_printerSetup;
-    std::function<int()> m_decimalPlaces;
 
     QTimer m_replotTimer;
     QElapsedTimer m_sinceReplot;

@@ -51,6 +51,10 @@ inline constexpr char KLV_LanguageSectionTwice[] = "KLV_LanguageSectionTwice";
 inline constexpr char KLV_LanguageNoIdentifier[] = "KLV_LanguageNoIdentifier";
 inline constexpr char KLV_LanguageRowTwice[] = "KLV_LanguageRowTwice";
 inline constexpr char KLV_LanguageNoName[] = "KLV_LanguageNoName";
+inline constexpr char KLV_NoPermissionHint[] = "KLV_NoPermissionHint";
+inline constexpr char KLV_CommandNotAnswered[] = "KLV_CommandNotAnswered";
+inline constexpr char KLV_SettingsNotAcknowledged[] = "KLV_SettingsNotAcknowledged";
+inline constexpr char KLV_RatedOutputNotAcknowledged[] = "KLV_RatedOutputNotAcknowledged";
 
 inline constexpr char IDS_44[] = "IDS_44";
 inline constexpr char IDS_45[] = "IDS_45";

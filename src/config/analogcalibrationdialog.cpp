@@ -3,7 +3,7 @@
 #include "ui_analogcalibrationdialog.h"
 
 #include "analogcalibration.h"
-#include "deviceprotocol.h"
+#include "modulesession.h"
 #include "protocolcodes.h"
 #include "settingfield.h"
 #include "valueformat.h"
@@ -16,9 +16,9 @@ constexpr float ForcedVoltage = 9.0f;
 constexpr float ForcedCurrent = 18.0f;
 } // namespace
 
-AnalogCalibrationDialog::AnalogCalibrationDialog(DeviceProtocol &protocol, QWidget *parent)
+AnalogCalibrationDialog::AnalogCalibrationDialog(ModuleSession &session, QWidget *parent)
     : QDialog(parent),
-      ui(std::make_unique<Ui::AnalogCalibrationDialog>()), m_protocol(protocol)
+      ui(std::make_unique<Ui::AnalogCalibrationDialog>()), m_session(session)
 {
     ui->setupUi(this);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -31,7 +31,7 @@ AnalogCalibrationDialog::AnalogCalibrationDialog(DeviceProtocol &protocol, QWidg
     connect(ui->Btn_Calib_0_10, &QPushButton::clicked, this, &AnalogCalibrationDialog::storeVoltage);
     connect(ui->Btn_Calib_4_20, &QPushButton::clicked, this, &AnalogCalibrationDialog::storeCurrent);
     connect(ui->Btn_readFactors, &QPushButton::clicked, this, &AnalogCalibrationDialog::readFactors);
-    connect(&m_protocol, &DeviceProtocol::ioSettingsReceived, this, [this](const OtherSettings &settings) {
+    connect(&m_session.protocol(), &DeviceProtocol::ioSettingsReceived, this, [this](const OtherSettings &settings) {
         showFactors(settings.calibrationFactorVoltage, settings.calibrationFactorCurrent);
     });
 }
@@ -51,12 +51,12 @@ void AnalogCalibrationDialog::startCalibration()
     start.output = voltage ? VoltageOutput : CurrentOutput;
     start.test = ui->Cb_Test->isChecked() ? 1 : 0;
     start.forcedValue = voltage ? ForcedVoltage : ForcedCurrent;
-    m_protocol.sendLongCommand(start.encode());
+    m_session.sendLongCommand(start.encode());
 }
 
 void AnalogCalibrationDialog::stopCalibration()
 {
-    m_protocol.sendCommand(Code::AnalogCalibrationStop);
+    m_session.sendCommand(Code::AnalogCalibrationStop);
 }
 
 void AnalogCalibrationDialog::store(quint8 output, float value)
@@ -64,7 +64,7 @@ void AnalogCalibrationDialog::store(quint8 output, float value)
     AnalogCalibrationStore command;
     command.output = output;
     command.measured = value;
-    m_protocol.sendLongCommand(command.encode());
+    m_session.sendLongCommand(command.encode());
 }
 
 void AnalogCalibrationDialog::storeVoltage()
@@ -83,5 +83,5 @@ void AnalogCalibrationDialog::storeCurrent()
 
 void AnalogCalibrationDialog::readFactors()
 {
-    m_protocol.sendCommand(Code::ReadIoSettings);
+    m_session.sendCommand(Code::ReadIoSettings);
 }

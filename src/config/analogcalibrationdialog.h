@@ -7,7 +7,7 @@
 namespace Ui {
 class AnalogCalibrationDialog;
 }
-class DeviceProtocol;
+class ModuleSession;
 
 // The analog output calibration dialog (FormAnCalib): forces 9 V or 18 mA
 // on the analog output, stores the reading of a meter in the module and
@@ -18,7 +18,7 @@ class AnalogCalibrationDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit AnalogCalibrationDialog(DeviceProtocol &protocol, QWidget *parent = nullptr);
+    explicit AnalogCalibrationDialog(ModuleSession &session, QWidget *parent = nullptr);
     ~AnalogCalibrationDialog() override;
 
     // Report code 3 (it listens itself): the factors of the 0-10 V and of the current output.
@@ -40,5 +40,5 @@ private:
     void store(quint8 output, float value);
 
     std::unique_ptr<Ui::AnalogCalibrationDialog> ui;
-    DeviceProtocol &m_protocol;
+    ModuleSession &m_session;
 };

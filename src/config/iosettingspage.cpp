@@ -2,17 +2,18 @@
 
 #include "ui_iosettingspage.h"
 
-#include "deviceprotocol.h"
 #include "dialogs.h"
-#include "displaystate.h"
 #include "livedisplay.h"
 #include "messageids.h"
 #include "messagetable.h"
+#include "modulesession.h"
 #include "protocolcodes.h"
 #include "settingfield.h"
 #include "settingrules.h"
 #include "statusfield.h"
 #include "valueformat.h"
+
+#include <utility>
 
 namespace {
 
@@ -47,8 +48,8 @@ quint8 selectedItem(const QComboBox *box)
 
 } // namespace
 
-IoSettingsPage::IoSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::IoSettingsPage>()), m_protocol(protocol), m_state(state)
+IoSettingsPage::IoSettingsPage(ModuleSession &session, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::IoSettingsPage>()), m_session(session)
 {
     ui->setupUi(this);
     m_outputs[0] = {ui->Out1_source, ui->Out1_mode1, ui->Out1_Number1, ui->Out1_condition,
@@ -67,14 +68,25 @@ IoSettingsPage::IoSettingsPage(DeviceProtocol &protocol, DisplayState &state, QW
     connect(ui->Out2_source, &QComboBox::activated, this, &IoSettingsPage::refreshOutput2);
     connect(ui->Out2_condition, &QComboBox::activated, this, &IoSettingsPage::refreshOutput2);
 
-    connect(&m_protocol, &DeviceProtocol::ioSettingsReceived, this, &IoSettingsPage::applyReport);
+    const DeviceProtocol &protocol = m_session.protocol();
+    connect(&protocol, &DeviceProtocol::ioSettingsReceived, this, &IoSettingsPage::applyReport);
+    connect(&protocol, &DeviceProtocol::acknowledged, this, [this](quint8 code) {
+        if (code == Code::WriteIoSettings)
+            m_saveSent = false;
+    });
+    connect(&protocol, &DeviceProtocol::commandNotAnswered, this, [this](quint8 code) {
+        if (code != Code::WriteIoSettings || !std::exchange(m_saveSent, false))
+            return;
+        Dialogs::show(this, {QMessageBox::Warning, QStringLiteral("Warning"),
+                             GetTextOrDefault(Msg::KLV_SettingsNotAcknowledged), QMessageBox::Ok});
+    });
 }
 
 IoSettingsPage::~IoSettingsPage() = default;
 
 int IoSettingsPage::decimalPlaces() const
 {
-    return m_state.decimalPlaces;
+    return m_session.display().decimalPlaces;
 }
 
 void IoSettingsPage::showLive(const LiveDisplay &display)
@@ -168,17 +180,18 @@ void IoSettingsPage::saveIoSettings()
                              GetTextOrDefault(Msg::IDS_67), QMessageBox::Ok});
         return;
     }
-    m_protocol.sendLongCommand(settings->encodeCommand());
+    m_saveSent = true;
+    m_session.sendLongCommand(settings->encodeCommand());
 }
 
 void IoSettingsPage::readIoSettings()
 {
-    m_protocol.sendCommand(Code::ReadIoSettings);
+    m_session.sendCommand(Code::ReadIoSettings);
 }
 
 void IoSettingsPage::restoreFactoryIoSettings()
 {
-    m_protocol.sendCommand(Code::FactoryIoSettings);
+    m_session.sendCommand(Code::FactoryIoSettings);
 }
 
 void IoSettingsPage::requestAnalogCalibration()
@@ -199,7 +212,7 @@ int IoSettingsPage::analogMode() const
 
 void IoSettingsPage::setAnalogMode(int mode)
 {
-    const bool voltageOutput = m_protocol.AnalogOutVariant() == 0;
+    const bool voltageOutput = m_session.protocol().AnalogOutVariant() == 0;
     ui->RB_amode010V->setEnabled(voltageOutput);
     ui->RB_amode020mA->setEnabled(!voltageOutput);
     ui->RB_amode420mA->setEnabled(!voltageOutput);
@@ -216,8 +229,7 @@ void IoSettingsPage::applyAnalogMode()
     const ModeLabels &labels = Modes[m_analogMode];
     ui->Label_VoutMin->setText(GetTextOrDefault(QString::fromLatin1(labels.minId)));
     ui->Label_VoutMax->setText(GetTextOrDefault(QString::fromLatin1(labels.maxId)));
-    m_state.AnalogUnitSuffix = QString::fromLatin1(labels.unitSuffix);
-    m_state.AnalogFullScale = labels.fullScale;
+    m_session.setAnalogOutput(QString::fromLatin1(labels.unitSuffix), labels.fullScale);
 }
 
 void IoSettingsPage::refreshOutput(const OutputControls &out)

@@ -12,18 +12,18 @@ class IoSettingsPage;
 }
 class QComboBox;
 class QLineEdit;
-class DeviceProtocol;
-struct DisplayState;
+class ModuleSession;
 struct LiveDisplay;
 
 // The input/output settings page (TabSheet7): mirrors OtherSettings, checks
-// and writes it, and keeps AnalogUnitSuffix and AnalogFullScale for the
-// live display. GUI thread only.
+// and writes it, and sets the session's analog output unit and full scale
+// for the live display. A write the module does not acknowledge is told.
+// GUI thread only.
 class IoSettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    IoSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent = nullptr);
+    explicit IoSettingsPage(ModuleSession &session, QWidget *parent = nullptr);
     ~IoSettingsPage() override;
 
     // Report code 3 arrived.
@@ -79,8 +79,8 @@ private:
     int decimalPlaces() const;
 
     std::unique_ptr<Ui::IoSettingsPage> ui;
-    DeviceProtocol &m_protocol;
-    DisplayState &m_state;
+    ModuleSession &m_session;
     OutputControls m_outputs[2];
     int m_analogMode = 0;
+    bool m_saveSent = false; // Save's write, not yet acknowledged
 };

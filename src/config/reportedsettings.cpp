@@ -1,29 +1,26 @@
 #include "reportedsettings.h"
 
-#include "deviceprotocol.h"
+#include "modulesession.h"
 
-ReportedSettings::ReportedSettings(const DeviceProtocol &protocol, QObject *parent)
-    : QObject(parent), m_protocol(protocol)
+bool ReportedSettings::identified() const
 {
-    connect(&protocol, &DeviceProtocol::identified, this, [this] {
-        m_identified = true;
-        m_sensors.reset();
-        m_io.reset();
-    });
-    connect(&protocol, &DeviceProtocol::sensorSettingsReceived, this,
-            [this](const TensSettings &settings) { m_sensors = settings; });
-    connect(&protocol, &DeviceProtocol::ioSettingsReceived, this,
-            [this](const OtherSettings &settings) { m_io = settings; });
+    return m_session.identified();
 }
 
 const DeviceInfoReport &ReportedSettings::info() const
 {
-    return m_protocol.deviceInfo();
+    return m_session.identity();
+}
+
+const std::optional<TensSettings> &ReportedSettings::sensors() const
+{
+    return m_session.reportedSensorSettings();
 }
 
 std::optional<ModuleSettings> ReportedSettings::all() const
 {
-    if (!m_identified || !m_sensors || !m_io)
+    const std::optional<OtherSettings> &io = m_session.reportedIoSettings();
+    if (!identified() || !sensors() || !io)
         return std::nullopt;
-    return ModuleSettings{info(), *m_sensors, *m_io};
+    return ModuleSettings{info(), *sensors(), *io};
 }

@@ -2,14 +2,12 @@
 
 #include "ui_sensorcalibrationwindow.h"
 
-#include "devicelink.h"
-#include "deviceprotocol.h"
 #include "dialogs.h"
-#include "displaystate.h"
 #include "livedisplay.h"
 #include "messageids.h"
 #include "messagetable.h"
-#include "reportedsettings.h"
+#include "modulesession.h"
+#include "protocolcodes.h"
 #include "sensorcalibration.h"
 #include "sensorsettingspage.h"
 #include "settingfield.h"
@@ -48,12 +46,10 @@ const QString NoValue = QStringLiteral("---");
 
 } // namespace
 
-SensorCalibrationWindow::SensorCalibrationWindow(const DeviceLink &link, const DeviceProtocol &protocol,
-                                                 const ReportedSettings &reported,
-                                                 SensorSettingsPage &page, const DisplayState &state,
+SensorCalibrationWindow::SensorCalibrationWindow(const ModuleSession &session, SensorSettingsPage &page,
                                                  QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::SensorCalibrationWindow>()), m_link(link),
-      m_protocol(protocol), m_reported(reported), m_page(page), m_state(state)
+    : QDialog(parent), ui(std::make_unique<Ui::SensorCalibrationWindow>()), m_session(session),
+      m_reported(session), m_page(page)
 {
     ui->setupUi(this);
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -69,9 +65,14 @@ SensorCalibrationWindow::SensorCalibrationWindow(const DeviceLink &link, const D
         refreshProposal();
     });
     connect(ui->Edit_KnownLoad, &QLineEdit::textChanged, this, &SensorCalibrationWindow::refreshProposal);
+    const DeviceProtocol &protocol = session.protocol();
     connect(&protocol, &DeviceProtocol::sensorSettingsReceived, this, &SensorCalibrationWindow::refreshProposal);
     connect(&protocol, &DeviceProtocol::sensorSettingsWritten, this, &SensorCalibrationWindow::onWriteAcknowledged);
-    connect(&link, &DeviceLink::connectionLostShown, this, &SensorCalibrationWindow::onConnectionLost);
+    connect(&protocol, &DeviceProtocol::commandNotAnswered, this, &SensorCalibrationWindow::onNotAnswered);
+    connect(&session.link(), &DeviceLink::connectionStateChanged, this, [this](const ConnectionState &state) {
+        if (!state.isConnected())
+            onConnectionLost();
+    });
 }
 
 SensorCalibrationWindow::~SensorCalibrationWindow() = default;
@@ -104,7 +105,7 @@ void SensorCalibrationWindow::showLive(const LiveDisplay &display)
 
 void SensorCalibrationWindow::refreshProposal()
 {
-    ui->Label_KnownLoadUnit->setText(m_state.UnitSuffix.trimmed());
+    ui->Label_KnownLoadUnit->setText(m_session.display().UnitSuffix.trimmed());
     const std::optional<TensSettings> &reported = m_reported.sensors();
     if (!reported) {
         ui->Label_CalibRatedNow->setText(NoValue);
@@ -113,11 +114,11 @@ void SensorCalibrationWindow::refreshProposal()
     }
     ui->Label_CalibRatedNow->setText(
         formatFixed(reported->sensors[input() - 1].ratedOutputMvPerV, SettingRules::RatedOutputDecimals));
-    const FloatFieldCheck known = checkFloatText(ui->Edit_KnownLoad->text(), m_state.decimalPlaces,
+    const FloatFieldCheck known = checkFloatText(ui->Edit_KnownLoad->text(), m_session.display().decimalPlaces,
                                                  -SettingRules::ValueLimit, SettingRules::ValueLimit);
     const RatedOutputProposal proposal = proposalFor(*reported, known.ok ? known.value : 0.0f);
     ui->Label_CalibRatedNew->setText(
-        m_link.isConnected() && proposal.problem == RatedOutputProposal::Problem::None
+        m_session.isConnected() && proposal.problem == RatedOutputProposal::Problem::None
             ? formatFixed(proposal.ratedOutput, SettingRules::RatedOutputDecimals)
             : NoValue);
 }
@@ -126,7 +127,7 @@ RatedOutputProposal SensorCalibrationWindow::proposalFor(const TensSettings &rep
 {
     return proposeRatedOutput(input(), reported.activeInputsIndex,
                               reported.sensors[input() - 1].ratedOutputMvPerV,
-                              m_protocol.liveValues().input(input()), knownLoad);
+                              m_session.protocol().liveValues().input(input()), knownLoad);
 }
 
 void SensorCalibrationWindow::refuse(const QString &text)
@@ -137,7 +138,7 @@ void SensorCalibrationWindow::refuse(const QString &text)
 
 void SensorCalibrationWindow::zeroSensor()
 {
-    if (!m_link.isConnected()) {
+    if (!m_session.isConnected()) {
         refuse(text(Msg::KLV_CalibNotConnected));
         return;
     }
@@ -150,13 +151,13 @@ void SensorCalibrationWindow::writeRatedOutput()
 {
     using Problem = RatedOutputProposal::Problem;
     const std::optional<TensSettings> &reported = m_reported.sensors();
-    if (!m_link.isConnected() || !reported) {
+    if (!m_session.isConnected() || !reported) {
         refuse(text(Msg::KLV_CalibNotReady));
         return;
     }
     // A known load that fails its check is painted and counts as none.
     float known = 0.0f;
-    if (!CheckFloatEdit(ui->Edit_KnownLoad, m_state.decimalPlaces, -SettingRules::ValueLimit,
+    if (!CheckFloatEdit(ui->Edit_KnownLoad, m_session.display().decimalPlaces, -SettingRules::ValueLimit,
                         SettingRules::ValueLimit, known))
         known = 0.0f;
     const RatedOutputProposal proposal = proposalFor(*reported, known);
@@ -198,4 +199,10 @@ void SensorCalibrationWindow::onWriteAcknowledged()
 void SensorCalibrationWindow::onConnectionLost()
 {
     endPendingWrite(text(Msg::KLV_CalibModuleGone));
+}
+
+void SensorCalibrationWindow::onNotAnswered(quint8 code)
+{
+    if (code == Code::WriteSensorSettings)
+        endPendingWrite(GetTextOrDefault(Msg::KLV_RatedOutputNotAcknowledged));
 }

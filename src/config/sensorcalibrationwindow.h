@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reportedsettings.h"
 #include "sensorcalibration.h"
 #include "tenssettings.h"
 
@@ -10,11 +11,8 @@
 namespace Ui {
 class SensorCalibrationWindow;
 }
-class DeviceLink;
-class DeviceProtocol;
-class ReportedSettings;
+class ModuleSession;
 class SensorSettingsPage;
-struct DisplayState;
 struct LiveDisplay;
 
 // The sensor calibration window (FormCalib), opened by Btn_TensCalibrate:
@@ -27,9 +25,7 @@ class SensorCalibrationWindow : public QDialog
 {
     Q_OBJECT
 public:
-    SensorCalibrationWindow(const DeviceLink &link, const DeviceProtocol &protocol,
-                            const ReportedSettings &reported, SensorSettingsPage &page,
-                            const DisplayState &state, QWidget *parent = nullptr);
+    SensorCalibrationWindow(const ModuleSession &session, SensorSettingsPage &page, QWidget *parent = nullptr);
     ~SensorCalibrationWindow() override;
 
     void showOrRaise();
@@ -52,12 +48,11 @@ private:
     void endPendingWrite(const QString &status);
     void onWriteAcknowledged();
     void onConnectionLost();
+    void onNotAnswered(quint8 code);
 
     std::unique_ptr<Ui::SensorCalibrationWindow> ui;
-    const DeviceLink &m_link;
-    const DeviceProtocol &m_protocol;
-    const ReportedSettings &m_reported;
+    const ModuleSession &m_session;
+    const ReportedSettings m_reported;
     SensorSettingsPage &m_page;
-    const DisplayState &m_state;
     bool m_writePending = false; // sent, not yet acknowledged
 };

@@ -2,12 +2,11 @@
 
 #include "ui_sensorsettingspage.h"
 
-#include "deviceprotocol.h"
 #include "dialogs.h"
-#include "displaystate.h"
 #include "livedisplay.h"
 #include "messageids.h"
 #include "messagetable.h"
+#include "modulesession.h"
 #include "protocolcodes.h"
 #include "settingfield.h"
 #include "settingrules.h"
@@ -15,11 +14,12 @@
 
 #include <QMouseEvent>
 
+#include <utility>
+
 namespace {
 
 using namespace SettingRules;
 
-const char *const UnitSuffixes[Units] = {" N", " kN", " g", " kg", " F"};
 const char *const SumFormulaIds[ActiveInputChoices] = {Msg::IDS_84, Msg::IDS_85, Msg::IDS_86, Msg::IDS_87};
 
 // Measuring frequency per channel by active inputs: fast, slow.
@@ -28,9 +28,8 @@ const char *const Frequencies[ActiveInputChoices][2] = {
 
 } // namespace
 
-SensorSettingsPage::SensorSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::SensorSettingsPage>()), m_protocol(protocol),
-      m_state(state)
+SensorSettingsPage::SensorSettingsPage(ModuleSession &session, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::SensorSettingsPage>()), m_session(session)
 {
     ui->setupUi(this);
     m_sensors[0] = {ui->GroupBox_Tens1, ui->Label_ValTens1, ui->Edit_TRange1, ui->Edit_TSens1,
@@ -63,12 +62,14 @@ SensorSettingsPage::SensorSettingsPage(DeviceProtocol &protocol, DisplayState &s
     connect(ui->Rb_SpeedHI, &QRadioButton::clicked, this, &SensorSettingsPage::refreshFrequency);
     connect(ui->Rb_SpeedLO, &QRadioButton::clicked, this, &SensorSettingsPage::refreshFrequency);
     connect(ui->Cb_Decp, &QComboBox::currentIndexChanged, this,
-            [this] { m_state.decimalPlaces = decimalPlaces(); });
-    m_state.decimalPlaces = decimalPlaces();
+            [this] { m_session.setDecimalPlaces(decimalPlaces()); });
+    m_session.setDecimalPlaces(decimalPlaces());
 
-    connect(&m_protocol, &DeviceProtocol::sensorSettingsReceived, this, &SensorSettingsPage::applyReport);
-    connect(&m_protocol, &DeviceProtocol::sensorSettingsWritten, this,
+    const DeviceProtocol &protocol = m_session.protocol();
+    connect(&protocol, &DeviceProtocol::sensorSettingsReceived, this, &SensorSettingsPage::applyReport);
+    connect(&protocol, &DeviceProtocol::sensorSettingsWritten, this,
             &SensorSettingsPage::onWriteAcknowledged);
+    connect(&protocol, &DeviceProtocol::commandNotAnswered, this, &SensorSettingsPage::onNotAnswered);
 }
 
 SensorSettingsPage::~SensorSettingsPage() = default;
@@ -95,18 +96,14 @@ void SensorSettingsPage::load(const TensSettings &settings)
 
 void SensorSettingsPage::applyReport(const TensSettings &settings)
 {
-    load(settings);
-    for (int k = 0; k < 4; ++k)
-        m_state.SensorRange[k] = quint32(settings.sensors[k].ratedCapacityN);
-    m_state.ActiveInputs = ui->Cb_SelTens->currentIndex();
-    refreshUnitSuffix();
+    load(settings); // the session took the ranges, active inputs and unit from the report
     refreshSumFormula();
     applyActiveInputs(); // the frequency label and the enabling
 }
 
 void SensorSettingsPage::onWriteAcknowledged()
 {
-    refreshUnitSuffix();
+    m_saveSent = false;
     refreshFrequency();
     refreshSumFormula();
 }
@@ -157,7 +154,8 @@ bool SensorSettingsPage::writeRatedOutput(const TensSettings &reported, int inpu
     if (!CheckFloatEdit(field, RatedOutputDecimals, MinRatedOutput, MaxRatedOutput,
                         written.sensors[input - 1].ratedOutputMvPerV))
         return false;
-    m_protocol.sendLongCommand(written.encode(Code::WriteSensorSettings));
+    m_saveSent = false; // the calibration window tells its own
+    m_session.writeSensorSettings(written);
     return true;
 }
 
@@ -169,12 +167,21 @@ void SensorSettingsPage::saveSensorSettings()
                              GetTextOrDefault(Msg::IDS_67), QMessageBox::Ok});
         return;
     }
-    m_protocol.sendLongCommand(settings->encode(Code::WriteSensorSettings));
+    m_saveSent = true;
+    m_session.writeSensorSettings(*settings);
+}
+
+void SensorSettingsPage::onNotAnswered(quint8 code)
+{
+    if (code != Code::WriteSensorSettings || !std::exchange(m_saveSent, false))
+        return;
+    Dialogs::show(this, {QMessageBox::Warning, GetTextOrDefault(Msg::IDS_68),
+                         GetTextOrDefault(Msg::KLV_SettingsNotAcknowledged), QMessageBox::Ok});
 }
 
 void SensorSettingsPage::sendCommand(quint8 code)
 {
-    m_protocol.sendCommand(code);
+    m_session.sendCommand(code);
 }
 
 void SensorSettingsPage::readSensorSettings()
@@ -254,13 +261,6 @@ bool SensorSettingsPage::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void SensorSettingsPage::refreshUnitSuffix()
-{
-    const int index = ui->Cb_Units->currentIndex();
-    if (index >= 0 && index < Units)
-        m_state.UnitSuffix = QString::fromLatin1(UnitSuffixes[index]);
 }
 
 void SensorSettingsPage::refreshSumFormula()

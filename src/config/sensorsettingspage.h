@@ -15,18 +15,17 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class DeviceProtocol;
-struct DisplayState;
+class ModuleSession;
 struct LiveDisplay;
 
 // The sensor input settings page (TabSheet6): mirrors TensSettings, checks
-// and writes it, and keeps ActiveInputs, SensorRange and UnitSuffix for the
-// live display. GUI thread only.
+// and writes it through the session, and sets the session's decimal places
+// (Cb_Decp). A write the module does not acknowledge is told. GUI thread only.
 class SensorSettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    SensorSettingsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent = nullptr);
+    explicit SensorSettingsPage(ModuleSession &session, QWidget *parent = nullptr);
     ~SensorSettingsPage() override;
 
     // Report code 2 arrived (the device link asks for code 3 afterwards).
@@ -53,7 +52,7 @@ public:
     void fillFilterLevels();
 
     // Cb_Decp's item index: the decimal places of values shown and checked,
-    // kept in the display state for the other pages.
+    // kept in the session's display settings for the other pages.
     int decimalPlaces() const;
     // The settings file's DecimalPoint: Cb_Decp's index, -1 for no selection.
     void setDecimalPlaces(int index);
@@ -90,12 +89,12 @@ private:
         QPushButton *zero;
     };
 
-    void refreshUnitSuffix();
     void refreshSumFormula();
     void sendCommand(quint8 code);
+    void onNotAnswered(quint8 code);
 
     std::unique_ptr<Ui::SensorSettingsPage> ui;
-    DeviceProtocol &m_protocol;
-    DisplayState &m_state;
+    ModuleSession &m_session;
     SensorControls m_sensors[4];
+    bool m_saveSent = false; // Save's write, not yet acknowledged
 };

@@ -3,13 +3,12 @@
 #include "ui_settingsfilebar.h"
 
 #include "dialogs.h"
-#include "displaystate.h"
 #include "filefilters.h"
 #include "iosettingspage.h"
 #include "messageids.h"
 #include "messagetable.h"
+#include "modulesession.h"
 #include "modulesettingsfile.h"
-#include "reportedsettings.h"
 #include "sensorsettingspage.h"
 
 #include <QDateTime>
@@ -65,10 +64,10 @@ QString problemText(const ModuleSettingsFile::Problem &problem)
 
 } // namespace
 
-SettingsFileBar::SettingsFileBar(const ReportedSettings &reported, SensorSettingsPage &sensorPage,
-                                 IoSettingsPage &ioPage, const DisplayState &state, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::SettingsFileBar>()), m_reported(reported),
-      m_sensorPage(sensorPage), m_ioPage(ioPage), m_state(state)
+SettingsFileBar::SettingsFileBar(const ModuleSession &session, SensorSettingsPage &sensorPage,
+                                 IoSettingsPage &ioPage, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::SettingsFileBar>()), m_session(session), m_reported(session),
+      m_sensorPage(sensorPage), m_ioPage(ioPage)
 {
     ui->setupUi(this);
     connect(ui->Btn_SaveSettingsFile, &QPushButton::clicked, this, &SettingsFileBar::saveSettingsFile);
@@ -122,7 +121,7 @@ void SettingsFileBar::loadSettingsFile()
     }
     // Whatever else the file holds, a settings file ends long before this.
     const ModuleSettingsFile::ReadResult read =
-        ModuleSettingsFile::read(file.read(MaxFileSize), m_state.decimalPlaces);
+        ModuleSettingsFile::read(file.read(MaxFileSize), m_session.display().decimalPlaces);
     if (!read.settings) {
         refused(problemText(read.problem));
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reportedsettings.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -8,9 +10,8 @@ namespace Ui {
 class SettingsFileBar;
 }
 class IoSettingsPage;
-class ReportedSettings;
+class ModuleSession;
 class SensorSettingsPage;
-struct DisplayState;
 
 // The two buttons beside the settings pages' tabs: save what the module
 // reported to a settings file, and load such a file into both pages, where
@@ -19,8 +20,8 @@ class SettingsFileBar : public QWidget
 {
     Q_OBJECT
 public:
-    SettingsFileBar(const ReportedSettings &reported, SensorSettingsPage &sensorPage,
-                    IoSettingsPage &ioPage, const DisplayState &state, QWidget *parent = nullptr);
+    SettingsFileBar(const ModuleSession &session, SensorSettingsPage &sensorPage, IoSettingsPage &ioPage,
+                    QWidget *parent = nullptr);
     ~SettingsFileBar() override;
 
     // Handlers of the two buttons.
@@ -35,8 +36,8 @@ private:
     void refuse(const QString &text);
 
     std::unique_ptr<Ui::SettingsFileBar> ui;
-    const ReportedSettings &m_reported;
+    const ModuleSession &m_session;
+    const ReportedSettings m_reported;
     SensorSettingsPage &m_sensorPage;
     IoSettingsPage &m_ioPage;
-    const DisplayState &m_state;
 };

@@ -1,8 +1,6 @@
 #include "devicelink.h"
 
 #include "commandreport.h"
-#include "messageids.h"
-#include "messagetable.h"
 
 #include <QMetaObject>
 
@@ -86,7 +84,7 @@ void DeviceLink::onDeviceListChanged()
         return addListedDevice(info, index);
     });
     if (m_list.empty()) {
-        showNoConnection();
+        reportState(ConnectionState::Kind::NoDevice);
         setConnection(false, nullptr);
         setAccessProblem({});
         return;
@@ -103,12 +101,12 @@ void DeviceLink::onDeviceListChanged()
                 emit deviceReport(reportId, payload);
             });
             setConnection(true, device);
-            showConnected();
+            reportState(ConnectionState::Kind::Connected);
         } else {
             problem = device->openProblem();
             device->setReportHandler(nullptr);
             setConnection(false, device);
-            showNoConnection();
+            reportState(ConnectionState::Kind::NoDevice, problem);
         }
     }
     setAccessProblem(problem);
@@ -124,30 +122,21 @@ void DeviceLink::setAccessProblem(const HidOpenProblem &problem)
 
 bool DeviceLink::addListedDevice(const HidDeviceInfo &info, int index)
 {
-    m_list.push_back({HidDevice::displayName(info), isModule(info), m_controller.checkOut(index)});
+    // Only what may be the module is opened: keyboards, mice and security
+    // keys are listed from the enumeration alone.
+    const bool module = isModule(info);
+    m_list.push_back({HidDevice::displayName(info), module, module ? m_controller.checkOut(index) : nullptr});
     if (HidDevice *device = m_list.back().device.get())
         connect(device, &HidDevice::readFailed, this, [this, device] { deviceFailed(device); });
-    showDisconnected();
+    reportState(ConnectionState::Kind::Disconnected);
     setConnection(false, m_currentDevice);
     return true;
 }
 
-void DeviceLink::showConnected()
+void DeviceLink::reportState(ConnectionState::Kind kind, const HidOpenProblem &problem)
 {
-    emit connectionStatusChanged(GetTextOrDefault(Msg::IDS_44), true);
-    emit connectedShown();
-}
-
-void DeviceLink::showNoConnection()
-{
-    emit connectionStatusChanged(GetTextOrDefault(Msg::IDS_45), false);
-    emit connectionLostShown();
-}
-
-void DeviceLink::showDisconnected()
-{
-    emit connectionStatusChanged(GetTextOrDefault(Msg::IDS_46), false);
-    emit connectionLostShown();
+    m_state = {kind, problem};
+    emit connectionStateChanged(m_state);
 }
 
 QStringList DeviceLink::deviceList() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connectionstate.h"
 #include "hidbackend.h"
 #include "hidcontroller.h"
 #include "hiddevice.h"
@@ -16,9 +17,9 @@
 #include <vector>
 
 // The connection to the module: finds it among the HID devices by its
-// product string "KLV57", rebuilds the connection at every device change,
-// shows the connection state, and owns `Connected`, `CurrentDevice` and every
-// report write. Writes only queue: one writer thread sends them in order, so
+// product string "KLV57" (only those are opened), rebuilds the connection at
+// every device change, reports the connection state as data, and owns
+// `Connected`, `CurrentDevice` and every report write. Writes only queue: one writer thread sends them in order, so
 // the GUI thread never waits on the module. A device being released takes no
 // further write; one already under way finishes on its own handle.
 class DeviceLink : public QObject
@@ -35,9 +36,6 @@ public:
     // GUI thread.
     void onDeviceListChanged();
     bool addListedDevice(const HidDeviceInfo &info, int index);
-    void showConnected();
-    void showNoConnection();
-    void showDisconnected();
     // Releases every device and stops every read thread; for shutdown.
     void releaseAll();
     // The device list: one display name per enumerated device.
@@ -45,6 +43,8 @@ public:
     // Why the module that decided the state (the last one listed) could not
     // be opened; none while connected or with no module present.
     const HidOpenProblem &accessProblem() const { return m_accessProblem; }
+    // The state last reported; NoDevice before the first search.
+    const ConnectionState &connectionState() const { return m_state; }
 
     // Any thread; never blocks on the device.
     bool isConnected() const { return m_connected; }
@@ -57,19 +57,18 @@ public:
     int pendingWrites() const { return m_writer.pending(); }
 
 signals:
-    // ConnectionStatus text and colour (GUI thread).
-    void connectionStatusChanged(const QString &text, bool active);
+    // Every step of a search for the module, repeats included: each listed
+    // device first counts as Disconnected, then the module decides (GUI
+    // thread). On Connected the protocol asks for the device information.
+    void connectionStateChanged(const ConnectionState &state);
     // After each search for the module, when accessProblem() changed (GUI thread).
     void accessProblemChanged(const HidOpenProblem &problem);
-    // After "connected" is shown: the protocol asks for the device information.
-    void connectedShown();
-    // After "no connection" or "disconnected" is shown: polling stops.
-    void connectionLostShown();
     // Every input report of an attached module, in arrival order (GUI thread).
     void deviceReport(quint8 reportId, const QByteArray &payload);
 
 private:
     void setConnection(bool connected, HidDevice *current);
+    void reportState(ConnectionState::Kind kind, const HidOpenProblem &problem = {});
     void setAccessProblem(const HidOpenProblem &problem);
     // A read or write failed as gone: drop the device and list again.
     void deviceFailed(HidDevice *device);
@@ -90,6 +89,7 @@ private:
     QElapsedTimer m_sinceGoneRebuild;
     HidDevice *m_currentDevice = nullptr; // GUI thread only
     HidOpenProblem m_accessProblem;       // GUI thread only
+    ConnectionState m_state;              // GUI thread only
 
     std::atomic<bool> m_connected{false};
     // What the poll thread needs of CurrentDevice; never held during a write.

@@ -25,17 +25,16 @@ QString appendProblem(const QString &path)
 
 HeadlessRecorder::HeadlessRecorder(HidBackend &backend, const RecordingChoices &choices,
                                    QObject *parent)
-    : QObject(parent), m_choices(choices), m_link(&backend), m_protocol(&m_link)
+    : QObject(parent), m_choices(choices), m_module(makeModuleSession(backend))
 {
-    connect(&m_protocol, &DeviceProtocol::frameStored, this,
-            [this] { m_session.frameStored(m_choices, m_protocol.liveValues()); });
+    connect(&m_module->protocol(), &DeviceProtocol::frameStored, this,
+            [this] { m_session.frameStored(m_choices, m_module->protocol().liveValues()); });
     connect(&m_session, &RecordingSession::failed, this, &HeadlessRecorder::onFailed);
 }
 
 HeadlessRecorder::~HeadlessRecorder()
 {
-    m_protocol.setPollEnabled(false);
-    m_link.releaseAll();
+    m_module->shutDown();
 }
 
 bool HeadlessRecorder::start()

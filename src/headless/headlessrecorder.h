@@ -1,15 +1,14 @@
 #pragma once
 
-#include "devicelink.h"
-#include "deviceprotocol.h"
+#include "modulesession.h"
 #include "recordingsession.h"
 
 #include <QObject>
 
 class HidBackend;
 
-// `--record` without a window: the device link and protocol over a backend,
-// and a RecordingSession fed every stored frame with fixed choices. The
+// `--record` without a window: a module session over a backend, and a
+// RecordingSession fed every stored frame with fixed choices. The
 // link finds the module again after an unplug, so frames stop and start
 // again while the file stays open and the numbering goes on.
 // Thread of the event loop only.
@@ -31,15 +30,15 @@ public:
     bool finish();
 
     const RecordingChoices &choices() const { return m_choices; }
-    bool isConnected() const { return m_link.isConnected(); }
-    const HidOpenProblem &accessProblem() const { return m_link.accessProblem(); }
+    bool isConnected() const { return m_module->isConnected(); }
+    const HidOpenProblem &accessProblem() const { return m_module->link().accessProblem(); }
     qint64 recordsWritten() const { return m_session.recordsWritten(); }
     // "<file>: <the system's reason>" of the failure, if there was one.
     QString errorString() const { return m_error; }
 
     // For what else takes the records and the module's identity (--publish).
-    const RecordingSession &session() const { return m_session; }
-    const DeviceProtocol &protocol() const { return m_protocol; }
+    const RecordingSession &recording() const { return m_session; }
+    const ModuleSession &module() const { return *m_module; }
 
 signals:
     // The file could not be opened or written while recording; it is off.
@@ -49,8 +48,7 @@ private:
     void onFailed(const QString &errorString);
 
     RecordingChoices m_choices;
-    DeviceLink m_link;
-    DeviceProtocol m_protocol;
+    std::unique_ptr<ModuleSession> m_module;
     RecordingSession m_session;
     QString m_error;
 };

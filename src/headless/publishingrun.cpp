@@ -50,17 +50,17 @@ int publishUntilStopped(HidBackend &backend, const RecordOptions &record,
                      : QStringLiteral("until Ctrl+C"))
              << Qt::endl;
 
-    QObject::connect(&recorder.session(), &RecordingSession::recordMade, &publisher,
+    QObject::connect(&recorder.recording(), &RecordingSession::recordMade, &publisher,
                      &RecordPublisher::publish);
-    QObject::connect(&recorder.protocol(), &DeviceProtocol::sensorSettingsReceived, &publisher,
+    QObject::connect(&recorder.module().protocol(), &DeviceProtocol::sensorSettingsReceived, &publisher,
                      [&](const TensSettings &settings) {
                          publisher.setUnitIndex(settings.unitIndex);
                      });
     auto moduleStatus = [&] {
-        const DeviceInfoReport &info = recorder.protocol().deviceInfo();
+        const DeviceInfoReport &info = recorder.module().protocol().deviceInfo();
         publisher.setModuleStatus(recorder.isConnected(), info.identification, info.version);
     };
-    QObject::connect(&recorder.protocol(), &DeviceProtocol::identified, &publisher, moduleStatus);
+    QObject::connect(&recorder.module().protocol(), &DeviceProtocol::identified, &publisher, moduleStatus);
 
     QEventLoop loop;
     auto progressText = [&] {

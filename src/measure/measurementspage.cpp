@@ -2,8 +2,7 @@
 
 #include "ui_measurementspage.h"
 
-#include "deviceprotocol.h"
-#include "displaystate.h"
+#include "modulesession.h"
 #include "protocolcodes.h"
 #include "statusfield.h"
 
@@ -13,9 +12,8 @@ namespace {
 constexpr int StatusFontPx = 12;
 } // namespace
 
-MeasurementsPage::MeasurementsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::MeasurementsPage>()), m_protocol(protocol),
-      m_state(state)
+MeasurementsPage::MeasurementsPage(ModuleSession &session, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::MeasurementsPage>()), m_session(session)
 {
     ui->setupUi(this);
     m_inputLabels = {ui->DisplayTens1, ui->DisplayTens2, ui->DisplayTens3, ui->DisplayTens4};
@@ -30,8 +28,8 @@ MeasurementsPage::MeasurementsPage(DeviceProtocol &protocol, DisplayState &state
 
     for (QRadioButton *choice : {ui->RadioButton_DispSum, ui->RadioButton_DispS1, ui->RadioButton_DispS2,
                                  ui->RadioButton_DispS3, ui->RadioButton_DispS4})
-        connect(choice, &QRadioButton::toggled, this, [this] { m_state.chosen = chosenValue(); });
-    m_state.chosen = chosenValue();
+        connect(choice, &QRadioButton::toggled, this, [this] { m_session.setChosen(chosenValue()); });
+    m_session.setChosen(chosenValue());
 
     connect(ui->BtnTara, &QPushButton::clicked, this, &MeasurementsPage::tare);
     connect(ui->Btn_ResetMinMax, &QPushButton::clicked, this, &MeasurementsPage::resetMinMax);
@@ -87,10 +85,10 @@ void MeasurementsPage::showLive(const LiveDisplay &d)
 void MeasurementsPage::tare()
 {
     if (const std::optional<quint8> code = taraCommand(chosenValue()))
-        m_protocol.sendCommand(*code);
+        m_session.sendCommand(*code);
 }
 
 void MeasurementsPage::resetMinMax()
 {
-    m_protocol.sendCommand(Code::ResetMinMax);
+    m_session.sendCommand(Code::ResetMinMax);
 }

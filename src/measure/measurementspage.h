@@ -12,16 +12,16 @@ class MeasurementsPage;
 }
 class QLabel;
 class QProgressBar;
-class DeviceProtocol;
+class ModuleSession;
 
 // The Measurements page (TabSheet1): shows what the display tick hands it
-// (the texts and bar rules live in liveDisplay()), keeps the chosen value in
-// the display state, and sends tare and min/max reset. GUI thread only.
+// (the texts and bar rules live in liveDisplay()), sets the session's chosen
+// value, and sends tare and min/max reset. GUI thread only.
 class MeasurementsPage : public QWidget
 {
     Q_OBJECT
 public:
-    MeasurementsPage(DeviceProtocol &protocol, DisplayState &state, QWidget *parent = nullptr);
+    explicit MeasurementsPage(ModuleSession &session, QWidget *parent = nullptr);
     ~MeasurementsPage() override;
 
     void showLive(const LiveDisplay &display);
@@ -36,8 +36,7 @@ signals:
 
 private:
     std::unique_ptr<Ui::MeasurementsPage> ui;
-    DeviceProtocol &m_protocol;
-    DisplayState &m_state;
+    ModuleSession &m_session;
     std::array<QLabel *, 4> m_inputLabels{};   // DisplayTens1..4
     std::array<QProgressBar *, 4> m_inputBars{}; // PBTens1..4
 };

@@ -2,12 +2,10 @@
 
 #include "ui_recordingpage.h"
 
-#include "devicelink.h"
-#include "deviceprotocol.h"
 #include "dialogs.h"
-#include "displaystate.h"
 #include "messageids.h"
 #include "messagetable.h"
+#include "modulesession.h"
 #include "statusfield.h"
 
 #include <QCoreApplication>
@@ -18,10 +16,8 @@ namespace {
 constexpr int StatusFontPx = 12;
 } // namespace
 
-RecordingPage::RecordingPage(const DeviceLink &link, const DeviceProtocol &protocol,
-                             const DisplayState &state, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::RecordingPage>()), m_link(link), m_protocol(protocol),
-      m_state(state)
+RecordingPage::RecordingPage(const ModuleSession &session, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::RecordingPage>()), m_module(session)
 {
     ui->setupUi(this);
     m_columnBoxes = {ui->Checkbox_SaveDate, ui->Checkbox_SaveTime, ui->Checkbox_SaveDataCnt,
@@ -34,7 +30,7 @@ RecordingPage::RecordingPage(const DeviceLink &link, const DeviceProtocol &proto
 
     connect(ui->Checkbox_Acquistion, &QCheckBox::clicked, this, &RecordingPage::switchRecording);
     connect(ui->Button_SaveFilePath, &QPushButton::clicked, this, &RecordingPage::chooseFile);
-    connect(&m_protocol, &DeviceProtocol::frameStored, this, &RecordingPage::recordingStep);
+    connect(&m_module.protocol(), &DeviceProtocol::frameStored, this, &RecordingPage::recordingStep);
     connect(&m_session, &RecordingSession::failed, this, &RecordingPage::showFailure);
 }
 
@@ -76,9 +72,9 @@ void RecordingPage::recordingStep()
 {
     if (m_session.isOn())
         m_session.frameStored({ui->Edit_FileName->text(), columns(),
-                               ui->ComboBox_AcquistionTime->currentIndex(), m_state.decimalPlaces},
-                              m_protocol.liveValues());
-    const bool active = ui->Checkbox_Acquistion->isChecked() && m_link.isConnected();
+                               ui->ComboBox_AcquistionTime->currentIndex(), m_module.display().decimalPlaces},
+                              m_module.protocol().liveValues());
+    const bool active = ui->Checkbox_Acquistion->isChecked() && m_module.isConnected();
     setStatusField(ui->AcquisitionStatus, active, GetTextOrDefault(Msg::IDS_111),
                    GetTextOrDefault(Msg::IDS_112));
     emit recordingShown(active);

@@ -12,9 +12,7 @@ namespace Ui {
 class RecordingPage;
 }
 class QCheckBox;
-class DeviceLink;
-class DeviceProtocol;
-struct DisplayState;
+class ModuleSession;
 
 // The recording page (TabSheet3): every stored measurement frame runs one
 // recording step, which appends a record to the file at the chosen rate.
@@ -25,8 +23,7 @@ class RecordingPage : public QWidget
 {
     Q_OBJECT
 public:
-    RecordingPage(const DeviceLink &link, const DeviceProtocol &protocol, const DisplayState &state,
-                  QWidget *parent = nullptr);
+    explicit RecordingPage(const ModuleSession &session, QWidget *parent = nullptr);
     ~RecordingPage() override;
 
     // Start-up: a stored switch that differs from the box runs its click
@@ -52,9 +49,7 @@ private:
     void showFailure(const QString &errorString); // the file could not be opened or written
 
     std::unique_ptr<Ui::RecordingPage> ui;
-    const DeviceLink &m_link;
-    const DeviceProtocol &m_protocol;
-    const DisplayState &m_state;
+    const ModuleSession &m_module;
     std::array<QCheckBox *, RecordColumnCount> m_columnBoxes{};
     RecordingSession m_session;
 };

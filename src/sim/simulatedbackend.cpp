@@ -60,8 +60,15 @@ std::vector<HidDeviceInfo> SimulatedBackend::enumerate()
     return list;
 }
 
+int SimulatedBackend::openAttempts(const QString &path) const
+{
+    const auto found = m_openAttempts.find(path);
+    return found == m_openAttempts.end() ? 0 : found->second;
+}
+
 std::unique_ptr<HidHandle> SimulatedBackend::open(const QString &path)
 {
+    ++m_openAttempts[path];
     std::shared_ptr<SimDevice> found = device(path);
     if (!found || !found->isOpenable())
         return nullptr;

@@ -3,6 +3,7 @@
 #include "hidbackend.h"
 #include "simdevice.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
 
     std::vector<HidDeviceInfo> enumerate() override;
     std::unique_ptr<HidHandle> open(const QString &path) override;
+    // Tests: how often open() was asked for this path, successful or not.
+    int openAttempts(const QString &path) const;
     // The node named is the device's path.
     HidOpenProblem openProblem(const QString &path) override;
 
@@ -37,6 +40,7 @@ public:
     std::shared_ptr<SimDevice> device(const QString &path) const;
 
 private:
+    std::map<QString, int> m_openAttempts; // GUI thread
     void notifyLater();
 
     std::vector<std::shared_ptr<SimDevice>> m_devices;

@@ -71,6 +71,26 @@ void SimulatedModule::setSilent(bool silent)
     m_silent = silent;
 }
 
+void SimulatedModule::withholdAnswersTo(std::optional<quint8> code)
+{
+    std::lock_guard lock(m_mutex);
+    m_withheldCode = code;
+}
+
+void SimulatedModule::releaseWithheld()
+{
+    std::lock_guard lock(m_mutex);
+    for (const QByteArray &report : m_withheld)
+        queueLocked(report);
+    m_withheld.clear();
+}
+
+int SimulatedModule::withheldAnswers() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_withheld.size());
+}
+
 void SimulatedModule::setAnalogOutVariant(quint8 variant)
 {
     std::lock_guard lock(m_mutex);
@@ -122,7 +142,10 @@ void SimulatedModule::answer(const QByteArray &payload)
     report += payload;
     int length = lengths.input > 0 ? lengths.input : report.size();
     report = report.leftJustified(length, '\0', true);
-    queueLocked(report);
+    if (m_withheldCode && !payload.isEmpty() && quint8(payload[0]) == *m_withheldCode)
+        m_withheld.push_back(report);
+    else
+        queueLocked(report);
 }
 
 void SimulatedModule::handleOutputReport(const QByteArray &report)

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <optional>
 #include <random>
+#include <vector>
 
 // The module's side of the protocol: identity, measurement frames with
 // live-looking loads, settings stored and read back, acknowledgements,
@@ -30,6 +31,11 @@ public:
 
     // Test knobs; any thread.
     void setSilent(bool silent);                  // answer nothing at all
+    // Answers to this command code are held back (none: every answer goes
+    // out); releaseWithheld() hands the held ones to the reader, late.
+    void withholdAnswersTo(std::optional<quint8> code);
+    void releaseWithheld();
+    int withheldAnswers() const;
     void setAnalogOutVariant(quint8 variant);
     void setIdentification(const QByteArray &text);
     void setFixedFrame(std::optional<LiveValues> frame); // frames carry exactly this
@@ -57,6 +63,8 @@ private:
     quint8 m_analogOutVariant = 0;
     QByteArray m_identification;
     bool m_silent = false;
+    std::optional<quint8> m_withheldCode;
+    std::vector<QByteArray> m_withheld;
     std::optional<LiveValues> m_fixedFrame;
     std::optional<float> m_steadyLoadN[4];
 

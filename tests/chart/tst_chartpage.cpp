@@ -136,7 +136,7 @@ void TestChartPage::init()
     m_module->setFixedFrame(knownFrame());
     m_rig->backend.add(m_module);
     m_rig->start();
-    m_page = std::make_unique<ChartPage>(*m_rig->link, *m_rig->protocol);
+    m_page = std::make_unique<ChartPage>(*m_rig->session);
     m_page->resize(665, 495);
 }
 
@@ -887,7 +887,7 @@ void TestChartPage::pointsSavedInTheActiveLanguage()
     m_page->startSampling();
     m_page->sampleTick();
     m_page->sampleTick();
-    m_page->setDecimalPlaces([] { return 3; });
+    m_rig->session->setDecimalPlaces(3);
     SetActiveLanguage(2);
     m_page->applyLanguage();
     QTemporaryDir dir;

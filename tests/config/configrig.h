@@ -6,7 +6,6 @@
 #include "analogcalibrationdialog.h"
 #include "dialogs.h"
 #include "findcontrol.h"
-#include "displaystate.h"
 #include "iosettingspage.h"
 #include "messagetable.h"
 #include "sensorsettingspage.h"
@@ -28,7 +27,6 @@
 struct ConfigRig {
     SimRig sim;
     std::shared_ptr<SimulatedModule> module = std::make_shared<SimulatedModule>();
-    DisplayState state;
     std::unique_ptr<SensorSettingsPage> sensor;
     std::unique_ptr<IoSettingsPage> io;
     std::unique_ptr<AnalogCalibrationDialog> calibration;
@@ -39,9 +37,9 @@ struct ConfigRig {
         module->setAnalogOutVariant(analogOutVariant);
         sim.backend.add(module);
         sim.start();
-        sensor = std::make_unique<SensorSettingsPage>(*sim.protocol, state);
-        io = std::make_unique<IoSettingsPage>(*sim.protocol, state);
-        calibration = std::make_unique<AnalogCalibrationDialog>(*sim.protocol);
+        sensor = std::make_unique<SensorSettingsPage>(*sim.session);
+        io = std::make_unique<IoSettingsPage>(*sim.session);
+        calibration = std::make_unique<AnalogCalibrationDialog>(*sim.session);
         sensor->fillFilterLevels();
         io->fillModbusAddresses();
         sensor->refreshFrequency();
@@ -57,21 +55,28 @@ struct ConfigRig {
         SetActiveLanguage(1);
     }
 
-    // Connected, both settings records read and shown, nothing written since.
+    // The session's display settings.
+    const DisplayState &state() const { return sim.session->display(); }
+
+    // Connected, both settings records read and shown, the exchange idle,
+    // nothing written since.
     bool waitForStartUp()
     {
-        QSignalSpy ioReports(sim.protocol.get(), &DeviceProtocol::ioSettingsReceived);
-        if (!QTest::qWaitFor([&] { return ioReports.count() > 0; }, 5000))
+        if (!sim.waitForStartUp(*module))
             return false;
         sim.forgetWrites(*module);
         return true;
     }
 
+    // The command sent last was answered and its answer handled (a
+    // read-back included).
+    bool waitForAnswer() const { return sim.waitForIdle(); }
+
     // Sends a device report as the module would (report ID first) and waits
     // until it has been handled.
     template <typename Signal> bool deliver(const QByteArray &payload, Signal signal)
     {
-        QSignalSpy spy(sim.protocol.get(), signal);
+        QSignalSpy spy(sim.protocol, signal);
         module->queueInputReport(QByteArray(1, char(ModuleReportId)) + payload);
         return spy.wait(5000) || spy.count() > 0;
     }

@@ -48,7 +48,7 @@ void TestAnalogCalibration::layout()
     QFETCH(QString, name);
     SimRig sim; // no device: its buttons send nothing
     sim.start();
-    AnalogCalibrationDialog dialog(*sim.protocol);
+    AnalogCalibrationDialog dialog(*sim.session);
     QCOMPARE(dialog.objectName(), QString("FormAnCalib"));
     QCOMPARE(dialog.windowTitle(), QString("Wyjście analogowe - kalibracja"));
     QWidget *w = dialog.findChild<QWidget *>(name);
@@ -110,7 +110,7 @@ void TestAnalogCalibration::commands()
     QFETCH(QString, field);
     ConfigRig rig;
     QVERIFY(rig.waitForStartUp());
-    QTRY_VERIFY(rig.sim.protocol->isPollEnabled());
+    QVERIFY(rig.waitForAnswer());
     QWidget *dialog = rig.calibration.get();
     for (const QString &step : setup) {
         const QStringList parts = step.split('=');
@@ -128,7 +128,7 @@ void TestAnalogCalibration::commands()
     } else {
         QCOMPARE(commands.size(), 1);
         QCOMPARE(rig.sent(commands[0]).first(), sent);
-        QVERIFY(!rig.sim.protocol->isPollEnabled());
+        QVERIFY(!rig.sim.session->isIdle());
     }
     if (!field.isEmpty()) {
         auto *edit = rig.find<QLineEdit>(dialog, field.toLatin1());

@@ -109,8 +109,8 @@ void TestIoSettings::layoutAtStart()
     QFETCH(QString, what);
     SimRig sim; // no device: nothing answers
     sim.start();
-    DisplayState state;
-    IoSettingsPage page(*sim.protocol, state);
+    IoSettingsPage page(*sim.session);
+    const DisplayState &state = sim.session->display();
     page.fillModbusAddresses();
     QWidget *w = page.findChild<QWidget *>(name);
     QVERIFY2(w, qPrintable(name));
@@ -200,7 +200,7 @@ void TestIoSettings::reportShownAndWrittenBack()
 
     QTest::mouseClick(rig.find<QPushButton>(page, "Btn_SaveOtherSettings"), Qt::LeftButton);
     QVERIFY(rig.messages.isEmpty());
-    QVERIFY(!rig.sim.protocol->isPollEnabled());
+    QVERIFY(!rig.sim.session->isIdle());
     QCOMPARE(rig.sent(Code::WriteIoSettings).size(), 1);
     QTEST(rig.sent(Code::WriteIoSettings).first(), "sent");
 }
@@ -250,8 +250,8 @@ void TestIoSettings::modeButtons()
     QCOMPARE(rig.find<QLabel>(page, "Label_VoutMin")->text(), GetTextOrDefault(minId));
     QCOMPARE(rig.find<QLabel>(page, "Label_VoutMax")->text(), GetTextOrDefault(maxId));
     QVERIFY(rig.find<QLabel>(page, "Label_VoutMax")->text().startsWith("Output = "));
-    QTEST(rig.state.AnalogUnitSuffix, "suffix");
-    QTEST(rig.state.AnalogFullScale, "fullScale");
+    QTEST(rig.state().AnalogUnitSuffix, "suffix");
+    QTEST(rig.state().AnalogFullScale, "fullScale");
 }
 
 // Which controls of an output row the source and combination enable;
@@ -360,7 +360,7 @@ void TestIoSettings::saveAcknowledgedAndReadBack()
     rig.find<QComboBox>(page, "ComboBox_UartParity")->setCurrentIndex(1);
 
     QTest::mouseClick(rig.find<QPushButton>(page, "Btn_SaveOtherSettings"), Qt::LeftButton);
-    QVERIFY(!rig.sim.protocol->isPollEnabled());
+    QVERIFY(!rig.sim.session->isIdle());
     QCOMPARE(rig.commands(), QList<quint8>{Code::WriteIoSettings});
     const QByteArray sent = rig.sent(Code::WriteIoSettings).first();
     QCOMPARE(quint8(sent[40]), quint8(1)); // parity
@@ -410,7 +410,7 @@ void TestIoSettings::commands()
     auto *analogMax = rig.find<QLineEdit>(page, "Edit_AnalogMax");
     analogMax->setText("5");
     QTest::mouseClick(rig.find<QPushButton>(page, button.toLatin1()), Qt::LeftButton);
-    QVERIFY(!rig.sim.protocol->isPollEnabled());
+    QVERIFY(!rig.sim.session->isIdle());
     QCOMPARE(rig.commands().value(0), quint8(code));
     QTRY_COMPARE(analogMax->text(), QString("2000.0"));
 }

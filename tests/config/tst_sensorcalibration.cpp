@@ -21,6 +21,7 @@ private slots:
     void proposal();
     void liveValueEqualsTheKnownLoadAfterTheWrite();
     void moduleVanishingBeforeTheAcknowledgementIsTold();
+    void writeNotAcknowledgedIsTold();
     void refusalsWriteNothing_data();
     void refusalsWriteNothing();
 };
@@ -28,8 +29,8 @@ private slots:
 namespace {
 
 struct CalibrationRig : ConfigRig {
-    ReportedSettings reported{*sim.protocol};
-    SensorCalibrationWindow window{*sim.link, *sim.protocol, reported, *sensor, state};
+    ReportedSettings reported{*sim.session};
+    SensorCalibrationWindow window{*sim.session, *sensor};
     QMessageBox::StandardButton answer = QMessageBox::Yes;
 
     CalibrationRig()
@@ -38,7 +39,7 @@ struct CalibrationRig : ConfigRig {
             messages << m;
             return m.buttons.testFlag(QMessageBox::Yes) ? answer : QMessageBox::Ok;
         });
-        state.decimalPlaces = 2;
+        sim.session->setDecimalPlaces(2);
     }
 
     template <typename T> T *control(const char *name) { return find<T>(&window, name); }
@@ -50,9 +51,23 @@ struct CalibrationRig : ConfigRig {
             [&] { return std::abs(sim.protocol->liveValues().input(input) - value) <= tolerance; }, 5000);
     }
 
+    // Started, 300 N on sensor 1, the window open with that known load:
+    // what a write of its rated output needs.
+    bool readyToWrite()
+    {
+        if (!waitForStartUp())
+            return false;
+        module->setLoad(1, 300.0f);
+        if (!readingSettles(1, 300.0f * SimulatedModule::trueRatedOutput(1) / 2.0f))
+            return false;
+        window.showOrRaise();
+        control<QLineEdit>("Edit_KnownLoad")->setText("300");
+        return true;
+    }
+
     bool acknowledged(quint8 code)
     {
-        return QTest::qWaitFor([&] { return sim.protocol->isPollEnabled() && !sent(code).isEmpty(); }, 5000);
+        return QTest::qWaitFor([&] { return !sent(code).isEmpty(); }, 5000) && waitForAnswer();
     }
 };
 
@@ -137,11 +152,7 @@ void TestSensorCalibration::moduleVanishingBeforeTheAcknowledgementIsTold()
 {
     SetActiveLanguage(2);
     CalibrationRig rig;
-    QVERIFY(rig.waitForStartUp());
-    rig.module->setLoad(1, 300.0f);
-    QVERIFY(rig.readingSettles(1, 300.0f * SimulatedModule::trueRatedOutput(1) / 2.0f));
-    rig.window.showOrRaise();
-    rig.control<QLineEdit>("Edit_KnownLoad")->setText("300");
+    QVERIFY(rig.readyToWrite());
     rig.module->setWriteStall(SimDevice::HoldWrites);
     QTest::mouseClick(rig.control<QPushButton>("Btn_CalibApply"), Qt::LeftButton);
     auto *status = rig.control<QLabel>("Label_CalibStatus");
@@ -151,6 +162,25 @@ void TestSensorCalibration::moduleVanishingBeforeTheAcknowledgementIsTold()
     rig.sim.backend.unplug(rig.module->info().path);
     QTRY_VERIFY(status->text().startsWith("The module went away"));
     rig.module->setWriteStall(std::chrono::milliseconds(0));
+}
+
+// The acknowledgement never comes: the window stops waiting at the
+// exchange's deadline and says so.
+void TestSensorCalibration::writeNotAcknowledgedIsTold()
+{
+    SetActiveLanguage(2);
+    CalibrationRig rig;
+    QVERIFY(rig.readyToWrite());
+    rig.module->withholdAnswersTo(Code::WriteSensorSettings);
+    QTest::mouseClick(rig.control<QPushButton>("Btn_CalibApply"), Qt::LeftButton);
+    auto *status = rig.control<QLabel>("Label_CalibStatus");
+    QVERIFY(status->text().startsWith("Sent to the module"));
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(),
+                              QString("The module did not acknowledge the new rated output. Check the "
+                                      "sensor's rated output and write it again."),
+                              5000);
+    QVERIFY(rig.sim.session->isIdle());
+    QCOMPARE(rig.messages.size(), 1); // the write's question only: the page leaves it to the window
 }
 
 void TestSensorCalibration::refusalsWriteNothing_data()
@@ -184,7 +214,7 @@ void TestSensorCalibration::refusalsWriteNothing()
     three.activeInputsIndex = 2;
     rig.sim.protocol->sendLongCommand(three.encode(Code::WriteSensorSettings));
     QTRY_COMPARE(rig.reported.sensors()->activeInputsIndex, quint8(2));
-    QVERIFY(QTest::qWaitFor([&] { return rig.sim.protocol->isPollEnabled(); }, 5000));
+    QVERIFY(rig.waitForAnswer());
     const TensSettings before = rig.module->sensorSettings();
 
     rig.module->setLoad(input, load);

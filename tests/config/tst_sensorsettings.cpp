@@ -39,6 +39,8 @@ private slots:
     void commands_data();
     void commands();
     void hostedInMainWindow();
+    void saveNotAcknowledgedIsTold_data();
+    void saveNotAcknowledgedIsTold();
 };
 
 void TestSensorSettings::layoutAtStart_data()
@@ -69,8 +71,8 @@ void TestSensorSettings::layoutAtStart()
     QFETCH(QString, what);
     SimRig sim; // no device: nothing answers
     sim.start();
-    DisplayState state;
-    SensorSettingsPage page(*sim.protocol, state);
+    SensorSettingsPage page(*sim.session);
+    const DisplayState &state = sim.session->display();
     page.fillFilterLevels();
     page.refreshFrequency();
     QWidget *w = page.findChild<QWidget *>(name);
@@ -145,9 +147,9 @@ void TestSensorSettings::reportShownAndWrittenBack()
     }
     QTEST(rig.find<QLabel>(page, "Label_MesFreq")->text(), "frequency");
     QCOMPARE(rig.find<QLabel>(page, "Lab_SummaryValInfo")->text(), GetTextOrDefault(formulaId));
-    QTEST(rig.state.ActiveInputs, "activeInputs");
-    QCOMPARE(rig.state.SensorRange[0], quint32(range1));
-    QTEST(rig.state.UnitSuffix, "unitSuffix");
+    QTEST(rig.state().ActiveInputs, "activeInputs");
+    QCOMPARE(rig.state().SensorRange[0], quint32(range1));
+    QTEST(rig.state().UnitSuffix, "unitSuffix");
 
     QTest::mouseClick(rig.find<QPushButton>(page, "Btn_SetTensSettings"), Qt::LeftButton);
     QVERIFY(rig.messages.isEmpty());
@@ -194,7 +196,7 @@ void TestSensorSettings::activeInputsChoice()
         QVERIFY(rig.find<QGroupBox>(page, "GroupBox_Tens" + n)->isEnabled());
     }
     QCOMPARE(rig.find<QLabel>(page, "Lab_SummaryValInfo")->text(), GetTextOrDefault("IDS_87"));
-    QCOMPARE(rig.state.ActiveInputs, 3);
+    QCOMPARE(rig.state().ActiveInputs, 3);
     QVERIFY(rig.commands().isEmpty());
 }
 
@@ -322,12 +324,12 @@ void TestSensorSettings::saveAcknowledgedAndReadBack()
     rig.find<QLineEdit>(page, "Edit_SumOffset")->setText("-3,25");
 
     QTest::mouseClick(rig.find<QPushButton>(page, "Btn_SetTensSettings"), Qt::LeftButton);
-    QVERIFY(!rig.sim.protocol->isPollEnabled());
+    QVERIFY(!rig.sim.session->isIdle());
     QCOMPARE(rig.commands(), QList<quint8>{Code::WriteSensorSettings});
     QCOMPARE(rig.find<QLineEdit>(page, "Edit_SumOffset")->text(), QString("-3,25"));
     // Nothing for the live display until the module acknowledges.
-    QCOMPARE(rig.state.UnitSuffix, QString(" N"));
-    QCOMPARE(rig.state.ActiveInputs, 3);
+    QCOMPARE(rig.state().UnitSuffix, QString(" N"));
+    QCOMPARE(rig.state().ActiveInputs, 3);
     QCOMPARE(rig.find<QLabel>(page, "Lab_SummaryValInfo")->text(), GetTextOrDefault("IDS_87"));
     rig.find<QLineEdit>(page, "Edit_TRange1")->setText("777"); // unsaved, replaced by the read-back
 
@@ -351,9 +353,9 @@ void TestSensorSettings::saveAcknowledgedAndReadBack()
     QCOMPARE(rig.find<QLineEdit>(page, "Edit_SumOffset")->text(), QString("-3,25"));
     QVERIFY(rig.find<QCheckBox>(page, "CB_Tens3Sign")->isChecked());
     QVERIFY(!rig.find<QLineEdit>(page, "Edit_TRange3")->isEnabled());
-    QCOMPARE(rig.state.UnitSuffix, QString(" kg"));
-    QCOMPARE(rig.state.ActiveInputs, 1);
-    QCOMPARE(rig.state.SensorRange[1], 500u);
+    QCOMPARE(rig.state().UnitSuffix, QString(" kg"));
+    QCOMPARE(rig.state().ActiveInputs, 1);
+    QCOMPARE(rig.state().SensorRange[1], 500u);
     QCOMPARE(rig.find<QLabel>(page, "Lab_SummaryValInfo")->text(),
              QString("Czujnik 1 + Czujnik 2 + Offset"));
     QCOMPARE(rig.find<QLabel>(page, "Label_MesFreq")->text(), QString("1,2 Hz"));
@@ -388,12 +390,12 @@ void TestSensorSettings::commands()
     range->setText("5");
 
     QTest::mouseClick(rig.find<QPushButton>(page, button.toLatin1()), Qt::LeftButton);
-    QVERIFY(!rig.sim.protocol->isPollEnabled());
+    QVERIFY(!rig.sim.session->isIdle());
     QCOMPARE(rig.commands().value(0), quint8(code));
     if (rereads) {
         QTRY_COMPARE(range->text(), QString("1000"));
     } else {
-        QTRY_VERIFY(rig.sim.protocol->isPollEnabled()); // the module's answer arrived
+        QVERIFY(rig.waitForAnswer()); // the module's answer arrived
         QCOMPARE(rig.commands(), QList<quint8>{quint8(code)});
         QCOMPARE(range->text(), QString("5"));
     }
@@ -412,7 +414,7 @@ void TestSensorSettings::hostedInMainWindow()
     SimRig sim;
     sim.backend.add(std::make_shared<SimulatedModule>());
     sim.start();
-    MainWindow window(*sim.link, *sim.protocol, sim.settingsPath());
+    MainWindow window(*sim.session, sim.settingsPath());
     QCOMPARE(window.findChild<QComboBox *>("Cb_FiltLevel")->count(), 100);
     QCOMPARE(window.findChild<QComboBox *>("Cb_FiltLevel")->itemText(99), QString("99"));
     QCOMPARE(window.findChild<QComboBox *>("Cb_ModbusAddress")->count(), 247);
@@ -424,7 +426,35 @@ void TestSensorSettings::hostedInMainWindow()
     QCOMPARE(window.findChild<QLineEdit *>("Edit_TRange4")->text(), QString("1000"));
     QCOMPARE(window.findChild<QLabel *>("Label_MesFreq")->text(), QString("4,9 Hz"));
     QCOMPARE(window.findChild<QComboBox *>("Out2_source")->currentText(), QString("Wejście 3"));
-    sim.protocol->setPollEnabled(false);
+}
+
+// A Save whose acknowledgement does not come is told on its page once the
+// exchange's deadline passes, instead of waiting for ever.
+void TestSensorSettings::saveNotAcknowledgedIsTold_data()
+{
+    QTest::addColumn<bool>("sensorPage");
+    QTest::addColumn<int>("code");
+    QTest::newRow("sensor inputs") << true << int(Code::WriteSensorSettings);
+    QTest::newRow("inputs/outputs") << false << int(Code::WriteIoSettings);
+}
+
+void TestSensorSettings::saveNotAcknowledgedIsTold()
+{
+    QFETCH(bool, sensorPage);
+    QFETCH(int, code);
+    ConfigRig rig;
+    QVERIFY(rig.waitForStartUp());
+    rig.module->withholdAnswersTo(quint8(code));
+    QWidget *page = sensorPage ? static_cast<QWidget *>(rig.sensor.get()) : rig.io.get();
+    QTest::mouseClick(rig.find<QPushButton>(page, sensorPage ? "Btn_SetTensSettings" : "Btn_SaveOtherSettings"),
+                      Qt::LeftButton);
+    QVERIFY(rig.messages.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.messages.size(), 1, 5000);
+    QCOMPARE(rig.messages[0].icon, QMessageBox::Warning);
+    QCOMPARE(rig.messages[0].text, QString::fromUtf8("Moduł nie potwierdził zapisu ustawień. Sprawdź "
+                                                     "połączenie i zapisz je ponownie."));
+    QVERIFY(rig.sim.session->isIdle());
+    QCOMPARE(rig.sim.messages, QStringList{QString::fromUtf8("Moduł nie odpowiedział na polecenie")});
 }
 
 QTEST_MAIN(TestSensorSettings)

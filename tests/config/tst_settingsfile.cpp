@@ -35,8 +35,8 @@ struct FileRig : ConfigRig {
     }
     QTemporaryDir dir;
     QString path = dir.filePath("module.klv57");
-    ReportedSettings reported{*sim.protocol};
-    SettingsFileBar bar{reported, *sensor, *io, state};
+    ReportedSettings reported{*sim.session};
+    SettingsFileBar bar{*sim.session, *sensor, *io};
 
     QByteArray saved()
     {
@@ -85,7 +85,7 @@ void TestSettingsFile::savedFileLoadsBackToTheSameRecords()
                              "out2.value2 = 360\n", "modbus.baud_rate = 38400\n"})
         QVERIFY2(text.contains(line), line);
 
-    const ModuleSettingsFile::ReadResult read = ModuleSettingsFile::read(text, rig.state.decimalPlaces);
+    const ModuleSettingsFile::ReadResult read = ModuleSettingsFile::read(text, rig.state().decimalPlaces);
     QVERIFY2(read.settings, qPrintable(read.problem.values.join(", ")));
     QCOMPARE(read.settings->sensors.encode(Code::ReadSensorSettings),
              rig.module->sensorSettings().encode(Code::ReadSensorSettings));

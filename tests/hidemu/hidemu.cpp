@@ -439,6 +439,7 @@ int HID_API_EXPORT HID_API_CALL hid_exit(void)
 struct hid_device_info HID_API_EXPORT *HID_API_CALL hid_enumerate(unsigned short vendor_id,
                                                                   unsigned short product_id)
 {
+    logLine("enumerate");
     hid_device_info *first = nullptr, **tail = &first;
     for (const EmuDevice *d : presentDevices()) {
         if ((vendor_id && vendor_id != d->vid) || (product_id && product_id != d->pid))

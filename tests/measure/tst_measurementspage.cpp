@@ -103,12 +103,12 @@ void TestMeasurementsPage::init()
     m_rig->backend.add(SimulatedBackend::keyboard());
     m_rig->backend.add(m_module);
     m_rig->start();
-    m_ioReports = std::make_unique<QSignalSpy>(m_rig->protocol.get(), &DeviceProtocol::ioSettingsReceived);
-    m_windows = std::make_unique<ProgramWindows>(*m_rig->link, *m_rig->protocol, m_rig->settingsPath());
+    m_ioReports = std::make_unique<QSignalSpy>(m_rig->protocol, &DeviceProtocol::ioSettingsReceived);
+    m_windows = std::make_unique<ProgramWindows>(*m_rig->session, m_rig->settingsPath());
     m_page = find<MeasurementsPage>(&m_windows->form1, "MeasurementsPage");
     m_big = &m_windows->formBigDisplay;
     m_ticks = 0;
-    connect(m_windows->form1.findChild<LiveDisplayTick *>(), &LiveDisplayTick::shown, this,
+    connect(&m_rig->session->displayTick(), &LiveDisplayTick::shown, this,
             [this](const LiveDisplay &display) {
                 m_shown = display;
                 ++m_ticks;
@@ -127,6 +127,7 @@ void TestMeasurementsPage::waitForStartUp()
 {
     QTRY_VERIFY(m_ioReports->count() > 0);
     QTRY_COMPARE(m_rig->protocol->liveValues().Sum, 1234.56f);
+    QVERIFY(m_rig->waitForIdle());
     nextTick();
 }
 
@@ -165,9 +166,7 @@ void TestMeasurementsPage::looks()
     QFETCH(QColor, text);
     QFETCH(QColor, background);
 
-    // Until the sensor settings arrive only input 1 counts as active and the
-    // others are greyed: look at the page once the module has reported.
-    waitForStartUp();
+    waitForStartUp(); // the active inputs are the module's, not the defaults
     anywhere<QTabWidget>("PageControl1")->setCurrentIndex(0);
     m_windows->form1.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m_windows->form1));
@@ -292,7 +291,6 @@ void TestMeasurementsPage::buttonsSendTheirCommand()
     QFETCH(int, code);
 
     waitForStartUp();
-    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
     if (radio.isEmpty()) {
         for (QRadioButton *r : m_page->findChildren<QRadioButton *>()) {
             r->setAutoExclusive(false);
@@ -309,12 +307,12 @@ void TestMeasurementsPage::buttonsSendTheirCommand()
     const QList<quint8> sent = withoutPolls(writtenCodes(*m_module));
     if (code < 0) {
         QVERIFY(sent.isEmpty());
-        QVERIFY(m_rig->protocol->isPollEnabled());
+        QVERIFY(m_rig->session->isIdle());
         return;
     }
     QCOMPARE(sent, QList<quint8>{quint8(code)});
-    QVERIFY(!m_rig->protocol->isPollEnabled()); // until the acknowledgement arrives
-    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    QVERIFY(!m_rig->session->isIdle()); // until the acknowledgement arrives
+    QVERIFY(m_rig->waitForIdle());
 }
 
 void TestMeasurementsPage::bigWindowLayout_data()

@@ -43,7 +43,6 @@ private:
     void clickSwitch() { control<QCheckBox>("Checkbox_Acquistion")->click(); }
 
     std::unique_ptr<SimRig> m_rig;
-    DisplayState m_state;
     std::unique_ptr<RecordingPage> m_page;
     QTemporaryDir m_dir;
     QString m_file;
@@ -55,8 +54,7 @@ void TestRecordingPage::init()
     m_rig = std::make_unique<SimRig>();
     m_rig->backend.add(std::make_shared<SimulatedModule>());
     m_rig->start();
-    m_state = DisplayState();
-    m_page = std::make_unique<RecordingPage>(*m_rig->link, *m_rig->protocol, m_state);
+    m_page = std::make_unique<RecordingPage>(*m_rig->session);
     m_file = m_dir.filePath(QStringLiteral("pomiary.csv"));
     QFile::remove(m_file);
     useFile(m_file);
@@ -65,7 +63,7 @@ void TestRecordingPage::init()
         m_messages << m;
         return QMessageBox::Ok;
     });
-    QTRY_VERIFY(m_rig->protocol->isPollEnabled());
+    QVERIFY(m_rig->waitForIdle());
 }
 
 void TestRecordingPage::cleanup()

@@ -1,11 +1,8 @@
 #include "deviceinforeport.h"
 
 #include "littleendian.h"
-#include "messageids.h"
-#include "messagetable.h"
 #include "protocolcodes.h"
 #include "reportpayload.h"
-#include "valueformat.h"
 
 #include <cmath>
 
@@ -30,10 +27,4 @@ QByteArray DeviceInfoReport::encode() const
     payload.replace(IdentificationOffset, text.size(), text);
     PutU8(payload, AnalogOutVariantOffset, AnalogOutVariant);
     return payload;
-}
-
-QString identityText(const DeviceInfoReport &info)
-{
-    return GetTextOrDefault(Msg::IDS_53) + formatVersion(info.version) +
-           QLatin1Char(' ') + QString::fromLatin1(info.identification);
 }

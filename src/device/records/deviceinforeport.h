@@ -20,6 +20,3 @@ struct DeviceInfoReport {
     static DeviceInfoReport decode(const QByteArray &payload);
     QByteArray encode() const; // 63 bytes; identification cut to fit
 };
-
-// The connection field's text for an identified module, in the active language.
-QString identityText(const DeviceInfoReport &info);

@@ -22,6 +22,7 @@ public:
                     QObject *parent = nullptr);
 
     void start() { m_timer.start(); }
+    void stop() { m_timer.stop(); }
     void tick();
 
 signals:

@@ -17,9 +17,9 @@ constexpr int decimalPlacesOf(int itemIndex)
 // shown large and the one that "Tara" tares.
 enum class DisplayChoice { None, Sum, Input1, Input2, Input3, Input4 };
 
-// What the pages keep for the live display, read by every display tick. The
-// settings pages write it when the module's settings reports arrive and when
-// Cb_Decp changes; the Measurements page when another value is chosen.
+// The module session's display settings, read by every display tick. The
+// session takes the ranges, active inputs and unit from the module's sensor
+// settings; the pages change the rest through the session's setters.
 // Fields the module's documents name keep their spelling; ours are camelCase.
 struct DisplayState {
     int ActiveInputs = 0;                  // 0: input 1 only .. 3: all four

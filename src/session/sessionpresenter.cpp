@@ -1,0 +1,108 @@
+#include "sessionpresenter.h"
+
+#include "messageids.h"
+#include "messagetable.h"
+#include "modulesession.h"
+#include "protocolcodes.h"
+#include "valueformat.h"
+
+namespace {
+
+struct AcknowledgementText {
+    quint8 code;
+    const char *messageId;
+};
+
+constexpr AcknowledgementText AcknowledgementTexts[] = {
+    {Code::WriteSensorSettings, Msg::IDS_48}, {Code::WriteIoSettings, Msg::IDS_47},
+    {Code::TareSum, Msg::IDS_49},             {Code::ResetMinMax, Msg::IDS_50},
+    {Code::FactorySensorSettings, Msg::IDS_52}, {Code::FactoryIoSettings, Msg::IDS_51},
+};
+
+QString text(const char *id)
+{
+    return GetTextOrDefault(QString::fromLatin1(id));
+}
+
+} // namespace
+
+SessionPresenter::SessionPresenter(const ModuleSession &session, QObject *parent)
+    : QObject(parent), m_session(session),
+      m_identityShown(session.isConnected() && session.identified()) // made after the module spoke
+{
+    const DeviceProtocol &protocol = session.protocol();
+    connect(&session.link(), &DeviceLink::connectionStateChanged, this, &SessionPresenter::onState);
+    connect(&session.link(), &DeviceLink::accessProblemChanged, this,
+            [this](const HidOpenProblem &problem) { emit hintShown(accessHint(problem)); });
+    connect(&protocol, &DeviceProtocol::identified, this, &SessionPresenter::onIdentified);
+    connect(&protocol, &DeviceProtocol::acknowledged, this, [this](quint8 code) {
+        const QString shown = acknowledgementText(code);
+        if (!shown.isEmpty())
+            emit statusShown(shown);
+    });
+    connect(&protocol, &DeviceProtocol::commandNotAnswered, this,
+            [this](quint8 code) { emit statusShown(notAnsweredText(code)); });
+}
+
+void SessionPresenter::present()
+{
+    const ConnectionState &state = m_session.link().connectionState();
+    if (state.isConnected() && m_identityShown) {
+        emit connectionShown(identityText(m_session.identity()), true);
+    } else {
+        emit connectionShown(stateText(state), state.isConnected());
+    }
+    emit hintShown(accessHint(m_session.link().accessProblem()));
+}
+
+void SessionPresenter::onState(const ConnectionState &state)
+{
+    m_identityShown = false;
+    emit connectionShown(stateText(state), state.isConnected());
+}
+
+void SessionPresenter::onIdentified()
+{
+    m_identityShown = true;
+    emit identityShown(identityText(m_session.identity()));
+}
+
+QString SessionPresenter::stateText(const ConnectionState &state)
+{
+    switch (state.kind) {
+    case ConnectionState::Kind::Connected:
+        return text(Msg::IDS_44);
+    case ConnectionState::Kind::Disconnected:
+        return text(Msg::IDS_46);
+    case ConnectionState::Kind::NoDevice:
+        break;
+    }
+    return text(Msg::IDS_45);
+}
+
+QString SessionPresenter::identityText(const DeviceInfoReport &info)
+{
+    return text(Msg::IDS_53) + formatVersion(info.version) + QLatin1Char(' ') +
+           QString::fromLatin1(info.identification);
+}
+
+QString SessionPresenter::accessHint(const HidOpenProblem &problem)
+{
+    if (problem.kind != HidOpenProblem::Kind::NoPermission)
+        return {};
+    // The row is one line; its line breaks are written \n.
+    return text(Msg::KLV_NoPermissionHint).replace(QLatin1String("\\n"), QLatin1String("\n")).arg(problem.node);
+}
+
+QString SessionPresenter::acknowledgementText(quint8 code)
+{
+    for (const AcknowledgementText &ack : AcknowledgementTexts)
+        if (ack.code == code)
+            return text(ack.messageId);
+    return {};
+}
+
+QString SessionPresenter::notAnsweredText(quint8 /*code*/)
+{
+    return text(Msg::KLV_CommandNotAnswered);
+}
