@@ -40,6 +40,12 @@ constexpr int MemoryCardPageIndex = 2;
 // user looks first: on the connection field.
 QString accessProblemHint(const HidOpenProblem &problem)
 {
+    if (problem.kind == HidOpenProblem::Kind::InUse)
+        return GetTextOrDefault(QStringLiteral("KLV_ModuleInUseBy"))
+                   .arg(problem.node,
+                        problem.holderProgram.isEmpty() ? QStringLiteral("?") : problem.holderProgram,
+                        problem.holderPid > 0 ? QString::number(problem.holderPid) : QStringLiteral("?")) +
+               QLatin1Char('\n') + GetTextOrDefault(QStringLiteral("KLV_ModuleInUseWait"));
     if (problem.kind != HidOpenProblem::Kind::NoPermission)
         return {};
     return ownText(QStringLiteral("Moduł KLV57 jest podłączony, ale brak uprawnień\n"
@@ -55,6 +61,16 @@ QString accessProblemHint(const HidOpenProblem &problem)
                                   "&& sudo udevadm control --reload),\n"
                                   "then unplug the module and plug it in again."))
         .arg(problem.node);
+}
+
+// A module that another program holds is shown as such in place of "no
+// connection"; empty otherwise.
+QString moduleInUseText(const HidOpenProblem &problem)
+{
+    if (problem.kind != HidOpenProblem::Kind::InUse)
+        return {};
+    return GetTextOrDefault(QStringLiteral("KLV_ModuleInUse"))
+        .arg(problem.holderPid > 0 ? QString::number(problem.holderPid) : QStringLiteral("?"));
 }
 
 // Each page is a form of its own, filling its tab.
@@ -266,11 +282,22 @@ void MainWindow::showConnectionText(const QString &text)
 
 void MainWindow::showConnectionStatus(const QString &text, bool active)
 {
-    showConnectionText(text);
+    m_linkStatusText = text;
+    m_linkStatusActive = active;
+    showLinkStatusText();
     setFieldColour(ui->ConnectionStatus, active ? Colours::Active : Colours::Inactive);
+}
+
+void MainWindow::showLinkStatusText()
+{
+    if (m_linkStatusActive || m_linkStatusText.isEmpty())
+        return; // connected: the identity shown stays
+    const QString inUse = moduleInUseText(m_link.accessProblem());
+    showConnectionText(inUse.isEmpty() ? m_linkStatusText : inUse);
 }
 
 void MainWindow::showAccessProblem()
 {
     ui->ConnectionStatus->setToolTip(accessProblemHint(m_link.accessProblem()));
+    showLinkStatusText();
 }

@@ -69,9 +69,14 @@ private:
     void showConnectionStatus(const QString &text, bool active);
     void showConnectionText(const QString &text);
     void showAccessProblem();
+    // The link's last status text, or the module's holder when another
+    // program has it; nothing while connected.
+    void showLinkStatusText();
 
     std::unique_ptr<Ui::MainWindow> ui;
     DeviceLink &m_link;
+    QString m_linkStatusText; // as the link last gave it
+    bool m_linkStatusActive = false;
     DeviceProtocol &m_protocol;
     AboutDialog *m_aboutDialog = nullptr;
     DisplayState m_displayState;
