@@ -36,15 +36,24 @@ namespace {
 constexpr int SettingsPageIndex = 3;
 constexpr int MemoryCardPageIndex = 2;
 
+// A holder caught before it wrote its name is shown with "?".
+QString orUnknown(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("?") : text;
+}
+
+QString holderPidText(const HidOpenProblem &problem)
+{
+    return orUnknown(problem.holderPid > 0 ? QString::number(problem.holderPid) : QString());
+}
+
 // The reason a present module did not connect and the way out, where the
 // user looks first: on the connection field.
 QString accessProblemHint(const HidOpenProblem &problem)
 {
     if (problem.kind == HidOpenProblem::Kind::InUse)
         return GetTextOrDefault(QStringLiteral("KLV_ModuleInUseBy"))
-                   .arg(problem.node,
-                        problem.holderProgram.isEmpty() ? QStringLiteral("?") : problem.holderProgram,
-                        problem.holderPid > 0 ? QString::number(problem.holderPid) : QStringLiteral("?")) +
+                   .arg(problem.node, orUnknown(problem.holderProgram), holderPidText(problem)) +
                QLatin1Char('\n') + GetTextOrDefault(QStringLiteral("KLV_ModuleInUseWait"));
     if (problem.kind != HidOpenProblem::Kind::NoPermission)
         return {};
@@ -69,8 +78,7 @@ QString moduleInUseText(const HidOpenProblem &problem)
 {
     if (problem.kind != HidOpenProblem::Kind::InUse)
         return {};
-    return GetTextOrDefault(QStringLiteral("KLV_ModuleInUse"))
-        .arg(problem.holderPid > 0 ? QString::number(problem.holderPid) : QStringLiteral("?"));
+    return GetTextOrDefault(QStringLiteral("KLV_ModuleInUse")).arg(holderPidText(problem));
 }
 
 // Each page is a form of its own, filling its tab.
@@ -284,7 +292,10 @@ void MainWindow::showConnectionStatus(const QString &text, bool active)
 {
     m_linkStatusText = text;
     m_linkStatusActive = active;
-    showLinkStatusText();
+    if (active)
+        showConnectionText(text);
+    else
+        showLinkStatusText();
     setFieldColour(ui->ConnectionStatus, active ? Colours::Active : Colours::Inactive);
 }
 
