@@ -1,6 +1,9 @@
+#include "foreignlock.h"
 #include "hiddevice.h"
 #include "messagetable.h"
 #include "simrig.h"
+
+#include <unistd.h>
 
 #include <QTest>
 
@@ -37,6 +40,7 @@ private slots:
     void oversizedReportsAreNotOpened();
     void moduleWithoutPermissionNamesItsNode();
     void onlyTheModuleIsOpened();
+    void moduleHeldByAnotherProgram();
 };
 
 void TestDeviceLink::displayNames()
@@ -327,7 +331,7 @@ void TestDeviceLink::moduleWithoutPermissionNamesItsNode()
     QTRY_COMPARE(rig.link->deviceList(), (QStringList{"USB Keyboard", "KLV57"}));
     QCOMPARE(rig.status(), NoConnection);
     QVERIFY(!rig.link->isConnected());
-    const HidOpenProblem noPermission{HidOpenProblem::Kind::NoPermission, "/dev/hidraw3"};
+    const HidOpenProblem noPermission = HidOpenProblem::noPermission("/dev/hidraw3");
     QCOMPARE(told, QList<HidOpenProblem>{noPermission});
     QVERIFY(rig.link->accessProblem() == noPermission);
     QVERIFY(denied->written().empty());
@@ -372,6 +376,43 @@ void TestDeviceLink::onlyTheModuleIsOpened()
     QCOMPARE(rig.backend.openAttempts("sim:keyboard"), 0);
     QCOMPARE(rig.backend.openAttempts("sim:mouse"), 0);
     QCOMPARE(rig.backend.openAttempts(module->info().path), 4); // read and write handle, twice
+}
+
+void TestDeviceLink::moduleHeldByAnotherProgram()
+{
+    SimRig rig;
+    auto module = std::make_shared<SimulatedModule>(QStringLiteral("/dev/hidraw5"));
+    rig.backend.add(SimulatedBackend::keyboard());
+    rig.backend.add(module);
+    auto other = std::make_unique<ForeignLock>(QStringLiteral("/dev/hidraw5"), "4242 klv57-pc\n");
+    QVERIFY(other->isHeld());
+    QList<HidOpenProblem> told;
+    rig.start();
+    QObject::connect(rig.link, &DeviceLink::accessProblemChanged,
+                     [&](const HidOpenProblem &problem) { told << problem; });
+
+    // Listed, named as in use by its holder, never opened nor written to.
+    QTRY_COMPARE(told.size(), 1);
+    QCOMPARE(told.last(), HidOpenProblem::inUse("/dev/hidraw5", 4242, "klv57-pc"));
+    QCOMPARE(rig.link->deviceList(), (QStringList{"USB Keyboard", "KLV57"}));
+    QCOMPARE(rig.status(), QString::fromUtf8("Moduł w użyciu (PID 4242)"));
+    QVERIFY(!rig.link->isConnected());
+    rig.protocol->resumePolling();
+    QVERIFY(module->written().empty());
+
+    // The other program ends: this one takes the module, and holds it.
+    other.reset();
+    QTRY_VERIFY(rig.link->isConnected());
+    QCOMPARE(told.last().kind, HidOpenProblem::Kind::None);
+    QTRY_VERIFY(!module->written().empty());
+    QCOMPARE(ModuleLock::holder("/dev/hidraw5")->pid, qint64(::getpid()));
+    ForeignLock late("/dev/hidraw5", "99 late\n");
+    QVERIFY(!late.isHeld());
+
+    // Released with the module: free for the next program.
+    rig.protocol->holdPolling(true);
+    rig.link->releaseAll();
+    QTRY_VERIFY(!ModuleLock::holder("/dev/hidraw5"));
 }
 
 QTEST_MAIN(TestDeviceLink)

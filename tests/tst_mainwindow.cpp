@@ -1,6 +1,7 @@
 #include "application.h"
 #include "dialogs.h"
 #include "findcontrol.h"
+#include "foreignlock.h"
 #include "mainwindow.h"
 #include "profilefile.h"
 #include "programsettings.h"
@@ -36,6 +37,7 @@ private slots:
     void storedSettingsReadAndWrittenBack();
     void unwritableSettingsKeepTheWindowOpen();
     void noPermissionIsExplainedOnTheConnectionField();
+    void moduleInUseNamesTheOtherProgram();
 
 private:
     template <typename T> T *find(const char *name)
@@ -257,6 +259,31 @@ void TestMainWindow::noPermissionIsExplainedOnTheConnectionField()
     // Plugged in again with the rule in place.
     m_rig->backend.unplug("sim:klv57");
     m_rig->backend.plug(std::make_shared<SimulatedModule>());
+    QTRY_COMPARE(status->text(), QString("Connected to KLV57 ver.:1.10 KLV57 simulator"));
+    QCOMPARE(status->toolTip(), QString());
+}
+
+void TestMainWindow::moduleInUseNamesTheOtherProgram()
+{
+    // Held before the first search, which runs from the event loop.
+    auto other = std::make_unique<ForeignLock>("sim:klv57", "4242 klv57-pc\n");
+    QVERIFY(other->isHeld());
+    auto *status = find<QLineEdit>("ConnectionStatus");
+    QTRY_COMPARE(status->text(), QString::fromUtf8("Moduł w użyciu (PID 4242)"));
+    QCOMPARE(status->toolTip(),
+             QString::fromUtf8("Moduł KLV57 sim:klv57 jest używany przez program klv57-pc (PID 4242).\n"
+                               "Gdy tamten program się zakończy, ten połączy się z modułem."));
+
+    find<QComboBox>("siLangCombo1")->setCurrentIndex(1);
+    m_window->applyChosenLanguage();
+    QCOMPARE(status->text(), QString("Module in use (PID 4242)"));
+    QCOMPARE(status->toolTip(), QString("The KLV57 module sim:klv57 is in use by the program klv57-pc "
+                                        "(PID 4242).\nWhen that program ends, this one connects to "
+                                        "the module."));
+    QVERIFY(m_rig->backend.device("sim:klv57")->written().empty());
+
+    // The other program ends: this one connects.
+    other.reset();
     QTRY_COMPARE(status->text(), QString("Connected to KLV57 ver.:1.10 KLV57 simulator"));
     QCOMPARE(status->toolTip(), QString());
 }

@@ -55,6 +55,9 @@ inline constexpr char KLV_NoPermissionHint[] = "KLV_NoPermissionHint";
 inline constexpr char KLV_CommandNotAnswered[] = "KLV_CommandNotAnswered";
 inline constexpr char KLV_SettingsNotAcknowledged[] = "KLV_SettingsNotAcknowledged";
 inline constexpr char KLV_RatedOutputNotAcknowledged[] = "KLV_RatedOutputNotAcknowledged";
+inline constexpr char KLV_ModuleInUse[] = "KLV_ModuleInUse";
+inline constexpr char KLV_ModuleInUseBy[] = "KLV_ModuleInUseBy";
+inline constexpr char KLV_ModuleInUseWait[] = "KLV_ModuleInUseWait";
 
 inline constexpr char IDS_44[] = "IDS_44";
 inline constexpr char IDS_45[] = "IDS_45";

@@ -18,6 +18,7 @@ DeviceLink::DeviceLink(HidBackend *backend, QObject *parent)
           QMetaObject::invokeMethod(this, "handleWriteFailures", Qt::QueuedConnection);
       })
 {
+    m_controller.setExclusive(&DeviceLink::isModule); // one program per module
     connect(&m_controller, &HidController::deviceChange, this,
             &DeviceLink::onDeviceListChanged);
     m_goneRebuild.setSingleShot(true);

@@ -152,5 +152,5 @@ HidOpenProblem HidapiBackend::openProblem(const QString &path)
                         (errno == EACCES || errno == EPERM);
     if (!denied)
         return {};
-    return {HidOpenProblem::Kind::NoPermission, path};
+    return HidOpenProblem::noPermission(path);
 }

@@ -34,16 +34,37 @@ struct HidReportLengths {
 };
 
 // Why a listed device did not open for reading and writing, as far as the
-// backend can tell. Only a missing permission is told apart: it is the one
-// the user can mend (a udev rule and a re-plug).
+// program can tell. A missing permission is told apart because the user can
+// mend it (a udev rule and a re-plug); a module that another program holds
+// is not opened at all, and names that program.
 struct HidOpenProblem {
-    enum class Kind { None, NoPermission };
+    enum class Kind { None, NoPermission, InUse };
     Kind kind = Kind::None;
     QString node; // the device file, e.g. /dev/hidraw3
+    qint64 holderPid = 0; // InUse: the holder's process ID, 0 when unknown
+    QString holderProgram; // InUse: its program name, empty when unknown
+
+    static HidOpenProblem noPermission(const QString &node)
+    {
+        HidOpenProblem problem;
+        problem.kind = Kind::NoPermission;
+        problem.node = node;
+        return problem;
+    }
+    static HidOpenProblem inUse(const QString &node, qint64 pid, const QString &program)
+    {
+        HidOpenProblem problem;
+        problem.kind = Kind::InUse;
+        problem.node = node;
+        problem.holderPid = pid;
+        problem.holderProgram = program;
+        return problem;
+    }
 
     bool operator==(const HidOpenProblem &other) const
     {
-        return kind == other.kind && node == other.node;
+        return kind == other.kind && node == other.node && holderPid == other.holderPid &&
+               holderProgram == other.holderProgram;
     }
     bool operator!=(const HidOpenProblem &other) const { return !(*this == other); }
 };

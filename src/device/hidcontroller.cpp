@@ -4,10 +4,17 @@
 
 #include <algorithm>
 
+namespace {
+// How often a module held by another program is looked at again.
+constexpr int HeldCheckMs = 1000;
+} // namespace
+
 HidController::HidController(HidBackend *backend, QObject *parent)
     : QObject(parent), m_backend(backend)
 {
     connect(m_backend, &HidBackend::devicesChanged, this, &HidController::nodesRemoved);
+    m_heldCheck.setInterval(HeldCheckMs);
+    connect(&m_heldCheck, &QTimer::timeout, this, &HidController::checkHeldElsewhere);
     QMetaObject::invokeMethod(this, [this] { refresh(true); }, Qt::QueuedConnection);
 }
 
@@ -56,7 +63,9 @@ void HidController::refresh(bool forced)
             return entry.pluggedIn && entry.info.path == info.path;
         });
         if (!known) {
-            m_entries.push_back({info, true, nullptr});
+            Entry entry;
+            entry.info = info;
+            m_entries.push_back(std::move(entry));
             changed = true;
         }
     }
@@ -82,18 +91,67 @@ std::unique_ptr<HidDevice> HidController::checkOut(int index)
     Entry &entry = m_entries[std::size_t(index)];
     if (entry.checkedOut || !entry.pluggedIn)
         return nullptr;
-    // One handle for the read thread, one for the writer: never two threads
-    // inside the HID library on one handle.
-    std::unique_ptr<HidHandle> reader = m_backend->open(entry.info.path);
-    std::unique_ptr<HidHandle> writer = reader ? m_backend->open(entry.info.path) : nullptr;
-    const HidOpenProblem problem =
-        reader && writer ? HidOpenProblem{} : m_backend->openProblem(entry.info.path);
-    if (reader && reader->reportLengths().tooLong)
-        reader.reset();
-    auto device = std::make_unique<HidDevice>(entry.info, std::move(reader), std::move(writer));
+    HidOpenProblem problem = lockFor(entry);
+    std::unique_ptr<HidHandle> reader, writer;
+    if (problem.kind == HidOpenProblem::Kind::None) {
+        // One handle for the read thread, one for the writer: never two
+        // threads inside the HID library on one handle.
+        reader = m_backend->open(entry.info.path);
+        writer = reader ? m_backend->open(entry.info.path) : nullptr;
+        if (!reader || !writer)
+            problem = m_backend->openProblem(entry.info.path);
+        if (reader && reader->reportLengths().tooLong)
+            reader.reset();
+        if (!reader || !writer)
+            entry.lock.reset(); // nothing to guard
+    }
+    auto device = std::make_unique<HidDevice>(entry.info, std::move(reader), std::move(writer),
+                                              entry.lock);
     device->setOpenProblem(problem);
     entry.checkedOut = device.get();
     return device;
+}
+
+HidOpenProblem HidController::lockFor(Entry &entry)
+{
+    entry.heldElsewhere = false;
+    if (!m_exclusive || !m_exclusive(entry.info) || entry.lock)
+        return {};
+    ModuleLock::Attempt attempt = ModuleLock::take(entry.info.path);
+    entry.lock = std::move(attempt.lock);
+    if (!attempt.heldBy)
+        return {};
+    entry.heldElsewhere = true;
+    if (!m_heldCheck.isActive())
+        m_heldCheck.start();
+    return HidOpenProblem::inUse(entry.info.path, attempt.heldBy->pid, attempt.heldBy->program);
+}
+
+void HidController::releaseIdleLocks()
+{
+    m_releasePending = false;
+    for (Entry &entry : m_entries)
+        if (!entry.checkedOut)
+            entry.lock.reset();
+}
+
+void HidController::checkHeldElsewhere()
+{
+    bool anyHeld = false;
+    bool freed = false;
+    for (Entry &entry : m_entries) {
+        if (!entry.heldElsewhere || !entry.pluggedIn)
+            continue;
+        anyHeld = true;
+        if (!ModuleLock::holder(entry.info.path)) {
+            entry.heldElsewhere = false;
+            freed = true;
+        }
+    }
+    if (!anyHeld || freed)
+        m_heldCheck.stop();
+    if (freed)
+        emit deviceChange();
 }
 
 void HidController::checkIn(std::unique_ptr<HidDevice> device)
@@ -107,6 +165,12 @@ void HidController::checkIn(std::unique_ptr<HidDevice> device)
     if (it == m_entries.end())
         return;
     it->checkedOut = nullptr;
-    if (!it->pluggedIn)
+    if (!it->pluggedIn) {
         m_entries.erase(it);
+        return;
+    }
+    if (it->lock && !m_releasePending) {
+        m_releasePending = true;
+        QMetaObject::invokeMethod(this, [this] { releaseIdleLocks(); }, Qt::QueuedConnection);
+    }
 }

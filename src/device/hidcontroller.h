@@ -2,8 +2,10 @@
 
 #include "hidbackend.h"
 #include "hiddevice.h"
+#include "modulelock.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -20,7 +22,16 @@ public:
     // Called for every plugged device in list order until it returns false.
     using EnumerateHandler = std::function<bool(const HidDeviceInfo &info, int index)>;
 
+    using DevicePredicate = std::function<bool(const HidDeviceInfo &info)>;
+
     explicit HidController(HidBackend *backend, QObject *parent = nullptr);
+
+    // The devices one program at a time may use (the module): check-out
+    // takes their node's ModuleLock first, and one that another program
+    // holds is not opened, its open problem naming the holder. While one is
+    // held elsewhere, the controller looks once a second whether it came
+    // free and then raises deviceChange().
+    void setExclusive(DevicePredicate exclusive) { m_exclusive = std::move(exclusive); }
 
     void enumerate(const EnumerateHandler &handler);
     // The device at `index`, opened for reading and writing when possible
@@ -49,14 +60,27 @@ private:
     // Marks the entries for which `gone` holds as unplugged; drops those not
     // checked out. True when any was.
     bool drop(const std::function<bool(const Entry &)> &gone);
+    // Why the entry's device may not be opened by this program, else none;
+    // takes or keeps the entry's lock.
+    HidOpenProblem lockFor(Entry &entry);
+    void releaseIdleLocks();
+    void checkHeldElsewhere();
 
     struct Entry {
         HidDeviceInfo info;
         bool pluggedIn = true;
         HidDevice *checkedOut = nullptr; // owned by whoever checked it out
+        // Kept from check-in until the event loop turns, so that checking
+        // the device out again at once (a new listing) leaves no gap for
+        // another program to take the module.
+        std::shared_ptr<ModuleLock> lock;
+        bool heldElsewhere = false; // at the last check-out
     };
 
     HidBackend *m_backend;
+    DevicePredicate m_exclusive;
     std::vector<Entry> m_entries;
     bool m_listing = false;
+    bool m_releasePending = false;
+    QTimer m_heldCheck;
 };

@@ -30,12 +30,13 @@ struct ReportHandoff {
 };
 
 HidDevice::HidDevice(const HidDeviceInfo &info, std::unique_ptr<HidHandle> readHandle,
-                     std::unique_ptr<HidHandle> writeHandle)
-    : m_info(info), m_handoff(std::make_shared<ReportHandoff>())
+                     std::unique_ptr<HidHandle> writeHandle,
+                     std::shared_ptr<const ModuleLock> lock)
+    : m_info(info), m_lock(std::move(lock)), m_handoff(std::make_shared<ReportHandoff>())
 {
     if (readHandle && writeHandle) {
         m_readHandle = std::move(readHandle);
-        m_writeChannel = std::make_shared<HidWriteChannel>(std::move(writeHandle));
+        m_writeChannel = std::make_shared<HidWriteChannel>(std::move(writeHandle), m_lock);
         m_lengths = m_readHandle->reportLengths();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hidbackend.h"
+#include "modulelock.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -18,10 +19,14 @@ struct ReportHandoff;
 // drop every write that has not started yet. The handle closes with the
 // last owner, on whichever thread that is, never during a write.
 struct HidWriteChannel {
-    explicit HidWriteChannel(std::unique_ptr<HidHandle> writeHandle)
-        : handle(std::move(writeHandle))
+    explicit HidWriteChannel(std::unique_ptr<HidHandle> writeHandle,
+                             std::shared_ptr<const ModuleLock> moduleLock = nullptr)
+        : lock(std::move(moduleLock)), handle(std::move(writeHandle))
     {
     }
+    // Released after the handle closes: no other program takes the module
+    // while a write of ours is still under way.
+    const std::shared_ptr<const ModuleLock> lock;
     const std::unique_ptr<HidHandle> handle;
     std::atomic<bool> released{false};
     std::atomic<bool> failed{false}; // a write failed: the device is gone
@@ -45,9 +50,10 @@ public:
     static constexpr int ReadSliceMs = 100;
 
     // Both handles or none: a device that could not be opened twice has no
-    // read/write access.
+    // read/write access. `lock`, when given, is held as long as a handle.
     HidDevice(const HidDeviceInfo &info, std::unique_ptr<HidHandle> readHandle,
-              std::unique_ptr<HidHandle> writeHandle);
+              std::unique_ptr<HidHandle> writeHandle,
+              std::shared_ptr<const ModuleLock> lock = nullptr);
     ~HidDevice() override; // GUI thread: stops the read thread, releases the write channel
 
     const HidDeviceInfo &info() const { return m_info; }
@@ -85,6 +91,7 @@ private:
     void readLoop(); // read thread
 
     HidDeviceInfo m_info;
+    std::shared_ptr<const ModuleLock> m_lock; // outlives the read handle
     std::unique_ptr<HidHandle> m_readHandle; // read thread only, while it runs
     std::shared_ptr<HidWriteChannel> m_writeChannel;
     HidReportLengths m_lengths;

@@ -2,6 +2,7 @@
 
 #include "devicelink.h"
 #include "hidbackend.h"
+#include "modulelock.h"
 #include "nodepermissions.h"
 #include "udevrule.h"
 
@@ -66,22 +67,40 @@ void writeUdevRemedy(QTextStream &out)
 
 } // namespace
 
+QString holderText(qint64 pid, const QString &program)
+{
+    if (pid <= 0)
+        return QStringLiteral("another program");
+    if (program.isEmpty())
+        return QStringLiteral("PID %1").arg(pid);
+    return QStringLiteral("PID %1 (%2)").arg(pid).arg(program);
+}
+
 ListingStatus listDevices(HidBackend &backend, QTextStream &out)
 {
     const std::vector<HidDeviceInfo> devices = backend.enumerate();
     bool modulePresent = false;
     bool moduleUsable = false;
+    bool moduleHeld = false;
     for (const HidDeviceInfo &info : devices) {
         const bool module = DeviceLink::isModule(info);
-        const bool opens = backend.open(info.path) != nullptr; // released at once
+        // A module another program holds is not opened, not even briefly.
+        const std::optional<LockHolder> holder =
+            module ? ModuleLock::holder(info.path) : std::nullopt;
+        const bool opens = !holder && backend.open(info.path) != nullptr; // released at once
         modulePresent |= module;
         moduleUsable |= module && opens;
+        moduleHeld |= bool(holder);
 
         out << info.path << '\n';
         writeField(out, QStringLiteral("product"),
                    info.productString.isEmpty() ? QStringLiteral("(none)") : info.productString);
         writeField(out, QStringLiteral("USB ids"), usbIds(info));
         writeField(out, QStringLiteral("module"), yesNo(module));
+        if (holder) {
+            writeField(out, QStringLiteral("read/write"), QStringLiteral("in use by ") + holderText(holder->pid, holder->program));
+            continue;
+        }
         writeField(out, QStringLiteral("read/write"), yesNo(opens));
         if (module && !opens) {
             const HidOpenProblem problem = backend.openProblem(info.path);
@@ -100,6 +119,12 @@ ListingStatus listDevices(HidBackend &backend, QTextStream &out)
     if (moduleUsable) {
         out << QStringLiteral("A %1 module is ready.").arg(DeviceLink::ModuleProductString) << '\n';
         return ListingStatus::ModuleUsable;
+    }
+    if (moduleHeld) {
+        out << QStringLiteral("A %1 module is present, but another program uses it.")
+                   .arg(DeviceLink::ModuleProductString)
+            << '\n';
+        return ListingStatus::ModuleInUse;
     }
     if (modulePresent) {
         out << QStringLiteral(

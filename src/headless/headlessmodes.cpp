@@ -100,9 +100,11 @@ bool HeadlessOptions::anySet(const QCommandLineParser &parser) const
 QString HeadlessOptions::exitStatusHelp()
 {
     return QStringLiteral("--list exits with 0 when a usable module is present, 1 when there is\n"
-                          "none, 2 when one is present but does not open.\n"
+                          "none, 2 when one is present but does not open, 3 when another\n"
+                          "program uses it.\n"
                           "--record exits with 0 after the duration or a termination signal, 1\n"
-                          "when the file cannot be opened or written.\n"
+                          "when the file cannot be opened or written, 3 when another program\n"
+                          "uses the module.\n"
                           "--publish exits as --record does, and with 3 when the broker refuses\n"
                           "the credentials, its host does not resolve, its TLS certificate is not\n"
                           "trusted or the queue cannot be used.\n"

@@ -30,6 +30,8 @@ HeadlessRecorder::HeadlessRecorder(HidBackend &backend, const RecordingChoices &
     connect(&m_module->protocol(), &DeviceProtocol::frameStored, this,
             [this] { m_session.frameStored(m_choices, m_module->protocol().liveValues()); });
     connect(&m_session, &RecordingSession::failed, this, &HeadlessRecorder::onFailed);
+    connect(&m_module->link(), &DeviceLink::accessProblemChanged, this,
+            &HeadlessRecorder::accessProblemChanged);
 }
 
 HeadlessRecorder::~HeadlessRecorder()

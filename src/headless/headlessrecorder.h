@@ -43,6 +43,8 @@ public:
 signals:
     // The file could not be opened or written while recording; it is off.
     void failed(const QString &errorString);
+    // After a search for the module, when accessProblem() changed.
+    void accessProblemChanged();
 
 private:
     void onFailed(const QString &errorString);

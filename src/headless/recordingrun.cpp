@@ -1,5 +1,6 @@
 #include "recordingrun.h"
 
+#include "devicelisting.h"
 #include "headlessrecorder.h"
 #include "terminationsignals.h"
 
@@ -13,6 +14,12 @@ namespace {
 
 constexpr int ProgressIntervalMs = 1000;
 
+QString inUseText(const HidOpenProblem &problem)
+{
+    return QStringLiteral("the module at %1 is in use by %2")
+        .arg(problem.node, holderText(problem.holderPid, problem.holderProgram));
+}
+
 QString connectionText(const HeadlessRecorder &recorder)
 {
     if (recorder.isConnected())
@@ -21,6 +28,8 @@ QString connectionText(const HeadlessRecorder &recorder)
     if (problem.kind == HidOpenProblem::Kind::NoPermission)
         return QStringLiteral("no permission to open the module at %1 (see --list)")
             .arg(problem.node);
+    if (problem.kind == HidOpenProblem::Kind::InUse)
+        return inUseText(problem);
     return QStringLiteral("waiting for the module");
 }
 
@@ -84,6 +93,11 @@ RecordingStatus recordUntilStopped(HidBackend &backend, const RecordOptions &opt
         duration.start(*options.duration);
     QObject::connect(&recorder, &HeadlessRecorder::failed,
                      [&] { loop.exit(int(RecordingStatus::FileFailed)); });
+    // Two programs polling one module would each get the other's answers.
+    QObject::connect(&recorder, &HeadlessRecorder::accessProblemChanged, [&] {
+        if (!recorder.isConnected() && recorder.accessProblem().kind == HidOpenProblem::Kind::InUse)
+            loop.exit(int(RecordingStatus::ModuleInUse));
+    });
 
     auto status = RecordingStatus(loop.exec());
     progress.stop();
@@ -92,6 +106,9 @@ RecordingStatus recordUntilStopped(HidBackend &backend, const RecordOptions &opt
     showProgress(true);
     if (status == RecordingStatus::FileFailed)
         messages << "klv57-pc: recording stopped: " << recorder.errorString() << Qt::endl;
+    else if (status == RecordingStatus::ModuleInUse)
+        messages << "klv57-pc: not recording: " << inUseText(recorder.accessProblem())
+                 << "; end that program first." << Qt::endl;
     else if (recorder.recordsWritten() == 0)
         messages << "Nothing recorded: no record was due from the module; " << choices.path
                  << " is as it was." << Qt::endl;

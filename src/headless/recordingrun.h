@@ -10,6 +10,7 @@ class QTextStream;
 enum class RecordingStatus {
     Ended = 0,      // the duration ended or a termination signal came; the file is closed
     FileFailed = 1, // the file could not be opened or written
+    ModuleInUse = 3, // another program holds the module; nothing was written to it
 };
 
 // Records until the duration ends or SIGTERM, SIGINT or SIGHUP arrives,

@@ -24,6 +24,17 @@ QString text(const char *id)
     return GetTextOrDefault(QString::fromLatin1(id));
 }
 
+// A holder caught before it wrote its name is shown with "?".
+QString orUnknown(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("?") : text;
+}
+
+QString holderPidText(const HidOpenProblem &problem)
+{
+    return orUnknown(problem.holderPid > 0 ? QString::number(problem.holderPid) : QString());
+}
+
 } // namespace
 
 SessionPresenter::SessionPresenter(const ModuleSession &session, QObject *parent)
@@ -77,6 +88,9 @@ QString SessionPresenter::stateText(const ConnectionState &state)
     case ConnectionState::Kind::NoDevice:
         break;
     }
+    // Another program holds the module: said in place of "no connection".
+    if (state.problem.kind == HidOpenProblem::Kind::InUse)
+        return text(Msg::KLV_ModuleInUse).arg(holderPidText(state.problem));
     return text(Msg::IDS_45);
 }
 
@@ -88,6 +102,10 @@ QString SessionPresenter::identityText(const DeviceInfoReport &info)
 
 QString SessionPresenter::accessHint(const HidOpenProblem &problem)
 {
+    if (problem.kind == HidOpenProblem::Kind::InUse)
+        return text(Msg::KLV_ModuleInUseBy)
+                   .arg(problem.node, orUnknown(problem.holderProgram), holderPidText(problem)) +
+               QLatin1Char('\n') + text(Msg::KLV_ModuleInUseWait);
     if (problem.kind != HidOpenProblem::Kind::NoPermission)
         return {};
     // The row is one line; its line breaks are written \n.

@@ -80,7 +80,7 @@ HidOpenProblem SimulatedBackend::openProblem(const QString &path)
     const std::shared_ptr<SimDevice> found = device(path);
     if (!found || !found->isPermissionDenied())
         return {};
-    return {HidOpenProblem::Kind::NoPermission, path};
+    return HidOpenProblem::noPermission(path);
 }
 
 std::shared_ptr<SimDevice> SimulatedBackend::device(const QString &path) const

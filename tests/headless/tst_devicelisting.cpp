@@ -2,6 +2,7 @@
 // marked, the exit status of every connection state, the udev rule named
 // for a module without access; and the node permissions it words.
 #include "devicelisting.h"
+#include "foreignlock.h"
 #include "nodepermissions.h"
 #include "simulatedbackend.h"
 #include "simulatedmodule.h"
@@ -56,7 +57,8 @@ private slots:
 void TestDeviceListing::connectionStates_data()
 {
     QTest::addColumn<QStringList>(
-        "devices"); // keyboard, mouse, module, denied (a module without access)
+        "devices"); // keyboard, mouse, module, denied (a module without access), held (by
+                    // another program)
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("summary");
     QTest::newRow("no module") << QStringList{"keyboard", "mouse"} << int(ListingStatus::NoModule)
@@ -70,6 +72,12 @@ void TestDeviceListing::connectionStates_data()
     QTest::newRow("one of two modules usable")
         << QStringList{"denied", "module"} << int(ListingStatus::ModuleUsable)
         << "A KLV57 module is ready.";
+    QTest::newRow("held by another program")
+        << QStringList{"keyboard", "held"} << int(ListingStatus::ModuleInUse)
+        << "A KLV57 module is present, but another program uses it.";
+    QTest::newRow("one held, one usable")
+        << QStringList{"held", "module"} << int(ListingStatus::ModuleUsable)
+        << "A KLV57 module is ready.";
 }
 
 void TestDeviceListing::connectionStates()
@@ -78,8 +86,13 @@ void TestDeviceListing::connectionStates()
     QFETCH(int, status);
     QFETCH(QString, summary);
     SimulatedBackend backend;
+    const QString heldNode = QStringLiteral("sim:klv57-held");
+    ForeignLock other(heldNode, "4242 klv57-pc\n");
+    QVERIFY(other.isHeld());
     for (const QString &kind : devices) {
-        if (kind == QLatin1String("keyboard"))
+        if (kind == QLatin1String("held"))
+            backend.add(std::make_shared<SimulatedModule>(heldNode));
+        else if (kind == QLatin1String("keyboard"))
             backend.add(SimulatedBackend::keyboard());
         else if (kind == QLatin1String("mouse"))
             backend.add(SimulatedBackend::mouse());
@@ -106,6 +119,10 @@ void TestDeviceListing::connectionStates()
         const bool module = info.productString == QLatin1String("KLV57");
         QCOMPARE(fields.value("module"), QString(module ? "yes" : "no"));
         const bool denied = backend.device(info.path)->isPermissionDenied();
+        if (info.path == heldNode) {
+            QCOMPARE(fields.value("read/write"), QString("in use by PID 4242 (klv57-pc)"));
+            continue;
+        }
         QCOMPARE(fields.value("read/write"), QString(denied ? "no" : "yes"));
         if (denied) {
             QCOMPARE(fields.value("reason"), "no permission to open " + info.path);

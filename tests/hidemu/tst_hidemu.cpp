@@ -1,6 +1,7 @@
 // Runs the real program binary against the emulated HID devices of
 // libhidemu.so and checks what it wrote to them.
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -70,6 +71,48 @@ QString tail(const QString &fileName, int maxChars = 2000)
     return QString::fromLocal8Bit(f.readAll()).right(maxChars);
 }
 
+// The program's environment over the emulated devices: the shim loaded,
+// its log in `logFile`, settings and module locks under `dir`.
+QProcessEnvironment emulatedEnvironment(const QString &scenario, const QString &logFile,
+                                        const QString &dir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString preload = env.value("LD_PRELOAD");
+    env.insert("LD_PRELOAD", preload.isEmpty() ? QStringLiteral(HIDEMU_LIBRARY)
+                                               : QStringLiteral(HIDEMU_LIBRARY ":") + preload);
+    // In a sanitizer build the shim is instrumented too; being preloaded it
+    // comes before the ASan runtime, which ASan refuses by default.
+    const QString asan = env.value("ASAN_OPTIONS");
+    env.insert("ASAN_OPTIONS", asan.isEmpty() ? QStringLiteral("verify_asan_link_order=0")
+                                              : asan + QStringLiteral(":verify_asan_link_order=0"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("LC_ALL", "C");
+    env.insert("HIDEMU_SCENARIO", scenario);
+    env.insert("HIDEMU_LOG", logFile);
+    // Keep the program's settings file out of the user's home, and its
+    // module locks out of /run/lock.
+    env.insert("HOME", dir);
+    env.insert("XDG_CONFIG_HOME", dir + "/config");
+    env.insert("KLV57_LOCK_DIR", dir + "/locks");
+    return env;
+}
+
+int pollsIn(const Log &log)
+{
+    return int(std::count_if(log.writes.begin(), log.writes.end(), [](const Write &w) {
+        return w.path == kModulePath && w.command() == 0x01;
+    }));
+}
+
+void stop(QProcess &program)
+{
+    program.terminate();
+    if (!program.waitForFinished(10000)) {
+        program.kill();
+        program.waitForFinished(10000);
+    }
+}
+
 } // namespace
 
 class TestHidEmu : public QObject
@@ -79,6 +122,7 @@ class TestHidEmu : public QObject
 private slots:
     void scenario_data();
     void scenario();
+    void secondProgramLeavesTheModuleAlone();
 };
 
 void TestHidEmu::scenario_data()
@@ -101,30 +145,13 @@ void TestHidEmu::scenario()
     const QString logFile = dir.filePath("hid.log");
     const QString errFile = dir.filePath("stderr.txt");
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    const QString preload = env.value("LD_PRELOAD");
-    env.insert("LD_PRELOAD", preload.isEmpty() ? QStringLiteral(HIDEMU_LIBRARY)
-                                               : QStringLiteral(HIDEMU_LIBRARY ":") + preload);
-    // In a sanitizer build the shim is instrumented too; being preloaded it
-    // comes before the ASan runtime, which ASan refuses by default.
-    const QString asan = env.value("ASAN_OPTIONS");
-    env.insert("ASAN_OPTIONS", asan.isEmpty() ? QStringLiteral("verify_asan_link_order=0")
-                                              : asan + QStringLiteral(":verify_asan_link_order=0"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LC_ALL", "C");
-    env.insert("HIDEMU_SCENARIO", name);
-    env.insert("HIDEMU_LOG", logFile);
-    // Keep the program's settings file out of the user's home.
-    env.insert("HOME", dir.path());
-    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-
     // A copy of the program, so that the config.ini it writes beside
     // itself is this run's own, not the build directory's.
     const QString binary = dir.filePath("klv57-pc");
     QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), binary));
 
     QProcess program;
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(emulatedEnvironment(name, logFile, dir.path()));
     program.setWorkingDirectory(dir.path());
     program.setStandardOutputFile(dir.filePath("stdout.txt"));
     program.setStandardErrorFile(errFile);
@@ -229,6 +256,82 @@ void TestHidEmu::scenario()
              qPrintable(QStringLiteral("poll gap median %1 ms").arg(median)));
     QVERIFY2(sinceLastMs < 1000,
              qPrintable(QStringLiteral("polling stalled %1 ms before the end").arg(sinceLastMs)));
+}
+
+// Two real programs on one emulated node: the first polls the module, and
+// the window, --list and --record started beside it leave the module alone
+// and name the first.
+void TestHidEmu::secondProgramLeavesTheModuleAlone()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A copy of the program, so that no config.ini lands in the build directory.
+    const QString binary = dir.filePath("klv57-pc");
+    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), binary));
+    // Each program its own log and home; one lock directory for all, as
+    // two programs of one user share /run/lock.
+    auto prepare = [&](QProcess &program, const QString &name) {
+        QDir(dir.path()).mkpath(name);
+        QProcessEnvironment env =
+            emulatedEnvironment("module", dir.filePath(name + ".log"), dir.filePath(name));
+        env.insert("KLV57_LOCK_DIR", dir.filePath("locks"));
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(dir.filePath(name));
+        program.setStandardOutputFile(dir.filePath(name + ".out"));
+        program.setStandardErrorFile(dir.filePath(name + ".err"));
+    };
+    auto untilPolls = [&](QProcess &program, int polls) {
+        while (pollsIn(readLog(dir.filePath("first.log"))) < polls)
+            if (program.waitForFinished(20))
+                return false;
+        return true;
+    };
+
+    QProcess first;
+    prepare(first, "first");
+    first.start(binary, {});
+    QVERIFY(first.waitForStarted(10000));
+    QVERIFY2(untilPolls(first, 10), qPrintable(tail(dir.filePath("first.err"))));
+    const QString firstPid = QString::number(first.processId());
+
+    // --list names the holder, and does not even open the module.
+    QProcess list;
+    prepare(list, "list");
+    list.start(binary, {"--list"});
+    QVERIFY(list.waitForFinished(60000));
+    QCOMPARE(list.exitCode(), 3);
+    const QString listing = tail(dir.filePath("list.out"));
+    QVERIFY2(listing.contains("in use by PID " + firstPid + " (klv57-pc)"), qPrintable(listing));
+    QVERIFY(!readLog(dir.filePath("list.log")).opens.contains(kModulePath + " ok"));
+
+    // --record refuses, names the holder, writes nothing to the module nor the file.
+    QProcess record;
+    prepare(record, "record");
+    record.start(binary, {"--record", dir.filePath("out.csv"), "--duration", "600"});
+    QVERIFY(record.waitForFinished(60000));
+    const QString refusal = tail(dir.filePath("record.err"));
+    QCOMPARE(record.exitCode(), 3);
+    QVERIFY2(refusal.contains("in use by PID " + firstPid + " (klv57-pc)"), qPrintable(refusal));
+    const Log recordLog = readLog(dir.filePath("record.log"));
+    QVERIFY(recordLog.writes.isEmpty());
+    QVERIFY(!recordLog.opens.contains(kModulePath + " ok"));
+    QVERIFY(!QFile::exists(dir.filePath("out.csv")));
+
+    // A second window: it lists the devices, passes the module over (it
+    // opens nothing else), and stays off it while the first goes on polling.
+    QProcess second;
+    prepare(second, "second");
+    second.start(binary, {});
+    QVERIFY(second.waitForStarted(10000));
+    while (readLog(dir.filePath("second.log")).enumerations == 0)
+        QVERIFY2(!second.waitForFinished(20), qPrintable(tail(dir.filePath("second.err"))));
+    QVERIFY(untilPolls(first, pollsIn(readLog(dir.filePath("first.log"))) + 50));
+    stop(second);
+    const Log secondLog = readLog(dir.filePath("second.log"));
+    QVERIFY2(secondLog.writes.isEmpty(), qPrintable(QString::number(secondLog.writes.size())));
+    QVERIFY(!secondLog.opens.contains(kModulePath + " ok"));
+    QVERIFY(first.state() == QProcess::Running);
+    stop(first);
 }
 
 QTEST_GUILESS_MAIN(TestHidEmu)

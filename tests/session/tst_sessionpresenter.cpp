@@ -74,7 +74,7 @@ void TestSessionPresenter::texts()
 void TestSessionPresenter::noPermissionHint()
 {
     QCOMPARE(SessionPresenter::accessHint({}), QString());
-    const HidOpenProblem denied{HidOpenProblem::Kind::NoPermission, "/dev/hidraw3"};
+    const HidOpenProblem denied = HidOpenProblem::noPermission("/dev/hidraw3");
     QCOMPARE(SessionPresenter::accessHint(denied),
              QString::fromUtf8("Moduł KLV57 jest podłączony, ale brak uprawnień\n"
                                "do odczytu i zapisu pliku urządzenia /dev/hidraw3.\n"
