@@ -1,5 +1,7 @@
 #include "headlessrecorder.h"
 
+#include "devicelisting.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -62,4 +64,23 @@ void HeadlessRecorder::onFailed(const QString &errorString)
 {
     m_error = errorString;
     emit failed(errorString);
+}
+
+QString HeadlessRecorder::inUseText(const HidOpenProblem &problem)
+{
+    return QStringLiteral("the module at %1 is in use by %2")
+        .arg(problem.node, holderText(problem.holderPid, problem.holderProgram));
+}
+
+QString HeadlessRecorder::connectionText() const
+{
+    if (isConnected())
+        return QStringLiteral("module connected");
+    const HidOpenProblem &problem = accessProblem();
+    if (problem.kind == HidOpenProblem::Kind::NoPermission)
+        return QStringLiteral("no permission to open the module at %1 (see --list)")
+            .arg(problem.node);
+    if (problem.kind == HidOpenProblem::Kind::InUse)
+        return inUseText(problem);
+    return QStringLiteral("waiting for the module");
 }

@@ -32,6 +32,10 @@ public:
     const RecordingChoices &choices() const { return m_choices; }
     bool isConnected() const { return m_module->isConnected(); }
     const HidOpenProblem &accessProblem() const { return m_module->link().accessProblem(); }
+    // The module's state for the progress line: connected, waiting, or why not.
+    QString connectionText() const;
+    // "the module at <node> is in use by PID <n> (<program>)".
+    static QString inUseText(const HidOpenProblem &problem);
     qint64 recordsWritten() const { return m_session.recordsWritten(); }
     // "<file>: <the system's reason>" of the failure, if there was one.
     QString errorString() const { return m_error; }

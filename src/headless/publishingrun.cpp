@@ -12,16 +12,6 @@ namespace {
 
 constexpr int ProgressIntervalMs = 1000;
 
-QString moduleText(const HeadlessRecorder &recorder)
-{
-    if (recorder.isConnected())
-        return QStringLiteral("module connected");
-    if (recorder.accessProblem().kind == HidOpenProblem::Kind::NoPermission)
-        return QStringLiteral("no permission to open the module at %1 (see --list)")
-            .arg(recorder.accessProblem().node);
-    return QStringLiteral("waiting for the module");
-}
-
 } // namespace
 
 int publishUntilStopped(HidBackend &backend, const RecordOptions &record,
@@ -64,7 +54,7 @@ int publishUntilStopped(HidBackend &backend, const RecordOptions &record,
 
     QEventLoop loop;
     auto progressText = [&] {
-        QString text = moduleText(recorder);
+        QString text = recorder.connectionText();
         if (toFile)
             text += QStringLiteral("; %1 records in the file").arg(recorder.recordsWritten());
         return text + QStringLiteral("; ") + publisher.progressText();
@@ -92,12 +82,25 @@ int publishUntilStopped(HidBackend &backend, const RecordOptions &record,
     int failure = 0;
     QString failureText;
     QObject::connect(&publisher, &RecordPublisher::notice, say);
+    bool publisherFailed = false;
     QObject::connect(&publisher, &RecordPublisher::fatal, [&](const QString &text) {
+        publisherFailed = true;
         if (failure == 0) {
             failure = PublishingFailed;
             failureText = text;
         }
         loop.exit(PublishingFailed);
+    });
+    // Two programs polling one module would each get the other's answers.
+    QObject::connect(&recorder, &HeadlessRecorder::accessProblemChanged, [&] {
+        if (recorder.isConnected() || recorder.accessProblem().kind != HidOpenProblem::Kind::InUse)
+            return;
+        if (failure == 0) {
+            failure = int(RecordingStatus::ModuleInUse);
+            failureText = QStringLiteral("not publishing: %1; end that program first.")
+                              .arg(HeadlessRecorder::inUseText(recorder.accessProblem()));
+        }
+        loop.exit(failure);
     });
     QObject::connect(&recorder, &HeadlessRecorder::failed, [&] {
         if (failure == 0) {
@@ -120,7 +123,7 @@ int publishUntilStopped(HidBackend &backend, const RecordOptions &record,
         failure = int(RecordingStatus::FileFailed);
         failureText = QStringLiteral("recording stopped: %1").arg(recorder.errorString());
     }
-    if (failure != PublishingFailed)
+    if (!publisherFailed)
         publisher.finish(PublishFinishWait);
     showProgress(true);
     if (failure != 0)

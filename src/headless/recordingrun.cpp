@@ -1,6 +1,5 @@
 #include "recordingrun.h"
 
-#include "devicelisting.h"
 #include "headlessrecorder.h"
 #include "terminationsignals.h"
 
@@ -14,29 +13,10 @@ namespace {
 
 constexpr int ProgressIntervalMs = 1000;
 
-QString inUseText(const HidOpenProblem &problem)
-{
-    return QStringLiteral("the module at %1 is in use by %2")
-        .arg(problem.node, holderText(problem.holderPid, problem.holderProgram));
-}
-
-QString connectionText(const HeadlessRecorder &recorder)
-{
-    if (recorder.isConnected())
-        return QStringLiteral("module connected");
-    const HidOpenProblem &problem = recorder.accessProblem();
-    if (problem.kind == HidOpenProblem::Kind::NoPermission)
-        return QStringLiteral("no permission to open the module at %1 (see --list)")
-            .arg(problem.node);
-    if (problem.kind == HidOpenProblem::Kind::InUse)
-        return inUseText(problem);
-    return QStringLiteral("waiting for the module");
-}
-
 QString progressText(const HeadlessRecorder &recorder)
 {
     return QStringLiteral("%1; %2 records, %3 bytes on disk")
-        .arg(connectionText(recorder))
+        .arg(recorder.connectionText())
         .arg(recorder.recordsWritten())
         .arg(QFileInfo(recorder.choices().path).size());
 }
@@ -107,7 +87,7 @@ RecordingStatus recordUntilStopped(HidBackend &backend, const RecordOptions &opt
     if (status == RecordingStatus::FileFailed)
         messages << "klv57-pc: recording stopped: " << recorder.errorString() << Qt::endl;
     else if (status == RecordingStatus::ModuleInUse)
-        messages << "klv57-pc: not recording: " << inUseText(recorder.accessProblem())
+        messages << "klv57-pc: not recording: " << HeadlessRecorder::inUseText(recorder.accessProblem())
                  << "; end that program first." << Qt::endl;
     else if (recorder.recordsWritten() == 0)
         messages << "Nothing recorded: no record was due from the module; " << choices.path

@@ -317,6 +317,16 @@ void TestHidEmu::secondProgramLeavesTheModuleAlone()
     QVERIFY(!recordLog.opens.contains(kModulePath + " ok"));
     QVERIFY(!QFile::exists(dir.filePath("out.csv")));
 
+    // --publish too: no broker listens, which it would wait out; the module is the end.
+    QProcess publish;
+    prepare(publish, "publish");
+    publish.start(binary, {"--publish", "mqtt://127.0.0.1:1/klv57", "--duration", "600"});
+    QVERIFY(publish.waitForFinished(60000));
+    const QString publishRefusal = tail(dir.filePath("publish.err"));
+    QCOMPARE(publish.exitCode(), 3);
+    QVERIFY2(publishRefusal.contains("in use by PID " + firstPid + " (klv57-pc)"), qPrintable(publishRefusal));
+    QVERIFY(readLog(dir.filePath("publish.log")).writes.isEmpty());
+
     // A second window: it lists the devices, passes the module over (it
     // opens nothing else), and stays off it while the first goes on polling.
     QProcess second;
