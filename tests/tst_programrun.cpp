@@ -2,6 +2,7 @@
 // config.ini beside the executable switches recording on; a termination
 // signal writes it and closes the recording file, and ends the program even
 // when config.ini cannot be written.
+#include "programcopy.h"
 #include "textlines.h"
 
 #include <QFile>
@@ -60,13 +61,8 @@ void TestProgramRun::recordsAndKeepsItsSettings()
     QFETCH(int, signalNumber);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    // A copy of the program, so that its config.ini is this test's own.
-    const QString program = dir.filePath(QStringLiteral("klv57-pc"));
-    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), program));
-    QFile config(dir.filePath(QStringLiteral("config.ini")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write("[Options]\r\nCheckbox_DataAcquistion=1\r\nFileName=pomiary.csv\r\n");
-    config.close();
+    const QString program = copyProgram(dir.path(), "[Options]\r\nCheckbox_DataAcquistion=1\r\nFileName=pomiary.csv\r\n");
+    QVERIFY(!program.isEmpty());
 
     QProcess run;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -98,7 +94,7 @@ void TestProgramRun::recordsAndKeepsItsSettings()
     }
 
     // config.ini written at close: the 19 keys in order, FileName kept.
-    const QStringList written = textLines(config.fileName());
+    const QStringList written = textLines(dir.filePath(QStringLiteral("config.ini")));
     QStringList keys;
     for (const QString &line : written)
         if (line.contains('=') && !line.startsWith(QLatin1String("FileName=")))
@@ -112,14 +108,11 @@ void TestProgramRun::endsOnSignalWithReadOnlySettings()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString program = dir.filePath(QStringLiteral("klv57-pc"));
-    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), program));
     const QByteArray settings = "[Options]\r\nCheckbox_DataAcquistion=1\r\nFileName=pomiary.csv\r\n";
+    const QString program = copyProgram(dir.path(), settings);
+    QVERIFY(!program.isEmpty());
     const QString configPath = dir.filePath(QStringLiteral("config.ini"));
     QFile config(configPath);
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(settings);
-    config.close();
     QVERIFY(config.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     const bool asRoot = ::geteuid() == 0;
     if (asRoot) {
@@ -164,8 +157,8 @@ void TestProgramRun::exportsTheTranslationRows()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString program = dir.filePath(QStringLiteral("klv57-pc"));
-    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), program));
+    const QString program = copyProgram(dir.path());
+    QVERIFY(!program.isEmpty());
     QProcess run;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));

@@ -1,6 +1,7 @@
 // The program's window-less modes as a technician runs them over SSH: no
 // display at all, config.ini beside a copy of the program, the simulated
 // module.
+#include "programcopy.h"
 #include "recordedfile.h"
 #include "textlines.h"
 
@@ -36,13 +37,10 @@ void TestHeadlessRun::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    // A copy of the program, so that its config.ini is this test's own.
-    m_program = m_dir->filePath("klv57-pc");
-    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), m_program));
-    QFile config(m_dir->filePath("config.ini"));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write("[Options]\r\nDataAcquistionSpeed=1\r\nSaveDataSummary=1\r\nSaveDataSens1=0\r\n"
-                 "DecimalPoint=3\r\n");
+    m_program = copyProgram(m_dir->path(),
+                            "[Options]\r\nDataAcquistionSpeed=1\r\nSaveDataSummary=1\r\nSaveDataSens1=0\r\n"
+                            "DecimalPoint=3\r\n");
+    QVERIFY(!m_program.isEmpty());
 }
 
 void TestHeadlessRun::cleanup()

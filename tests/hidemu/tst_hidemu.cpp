@@ -1,6 +1,8 @@
 // Runs the real program binary against the emulated HID devices of
 // libhidemu.so and checks what it wrote to them.
 
+#include "programcopy.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -145,10 +147,8 @@ void TestHidEmu::scenario()
     const QString logFile = dir.filePath("hid.log");
     const QString errFile = dir.filePath("stderr.txt");
 
-    // A copy of the program, so that the config.ini it writes beside
-    // itself is this run's own, not the build directory's.
-    const QString binary = dir.filePath("klv57-pc");
-    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), binary));
+    const QString binary = copyProgram(dir.path());
+    QVERIFY(!binary.isEmpty());
 
     QProcess program;
     program.setProcessEnvironment(emulatedEnvironment(name, logFile, dir.path()));
@@ -265,9 +265,8 @@ void TestHidEmu::secondProgramLeavesTheModuleAlone()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    // A copy of the program, so that no config.ini lands in the build directory.
-    const QString binary = dir.filePath("klv57-pc");
-    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), binary));
+    const QString binary = copyProgram(dir.path());
+    QVERIFY(!binary.isEmpty());
     // Each program its own log and home; one lock directory for all, as
     // two programs of one user share /run/lock.
     auto prepare = [&](QProcess &program, const QString &name) {

@@ -1,6 +1,7 @@
 // --publish as a plant runs it: a copy of the program over the simulated
 // module, a real mosquitto broker started and stopped by the test, and a
 // subscriber that counts what arrives.
+#include "programcopy.h"
 #include "recordedfile.h"
 #include "testbroker.h"
 #include "textlines.h"
@@ -77,11 +78,8 @@ void TestPublishRun::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_program = m_dir->filePath("klv57-pc");
-    QVERIFY(QFile::copy(QStringLiteral(KLV57_BINARY), m_program));
-    QFile config(m_dir->filePath("config.ini"));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write("[Options]\r\nDecimalPoint=2\r\n");
+    m_program = copyProgram(m_dir->path(), "[Options]\r\nDecimalPoint=2\r\n");
+    QVERIFY(!m_program.isEmpty());
     m_errors.clear();
 }
 
