@@ -6,6 +6,7 @@
 #include "messageids.h"
 #include "messagetable.h"
 #include "translationstore.h"
+#include "valueformat.h"
 
 namespace {
 
@@ -114,19 +115,7 @@ ChartPlot::ChartPlot(QWidget *parent) : QCustomPlot(parent)
 
 QString ChartPlot::axisLabel(double value, const QLocale &locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = plain.toString(value, 'f', LabelDecimals);
-    const QString point = plain.decimalPoint();
-    if (text.contains(point)) {
-        while (text.endsWith(plain.zeroDigit()))
-            text.chop(1);
-        if (text.endsWith(point))
-            text.chop(point.size());
-    }
-    if (text == plain.negativeSign() + plain.zeroDigit())
-        text = plain.zeroDigit();
-    return text;
+    return formatShortest(value, LabelDecimals, locale);
 }
 
 QStringList ChartPlot::lineTitles(int language)

@@ -1,6 +1,7 @@
 #include "pointsfile.h"
 
 #include "samplestore.h"
+#include "valueformat.h"
 
 #include <QSaveFile>
 
@@ -30,18 +31,7 @@ QString header(const QStringList &lineNames)
 
 QString timeText(double seconds, const QLocale &locale)
 {
-    const QLocale l = plain(locale);
-    QString text = l.toString(seconds, 'f', TimeDecimals);
-    const QString point = l.decimalPoint();
-    if (text.contains(point)) {
-        while (text.endsWith(l.zeroDigit()))
-            text.chop(1);
-        if (text.endsWith(point))
-            text.chop(point.size());
-    }
-    if (text == l.negativeSign() + l.zeroDigit())
-        text = l.zeroDigit();
-    return text;
+    return formatShortest(seconds, TimeDecimals, locale);
 }
 
 QString line(double x, const std::array<float, ChartLineCount> &values, int decimals,

@@ -133,3 +133,20 @@ QString formatVersion(double version, const QLocale &locale)
 {
     return formatFixed(version, 2, locale, 3);
 }
+
+QString formatShortest(double value, int maxDecimals, const QLocale &locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = plain.toString(value, 'f', maxDecimals);
+    const QString point = plain.decimalPoint();
+    if (text.contains(point)) {
+        while (text.endsWith(plain.zeroDigit()))
+            text.chop(1);
+        if (text.endsWith(point))
+            text.chop(point.size());
+    }
+    if (text == plain.negativeSign() + plain.zeroDigit())
+        text = plain.zeroDigit();
+    return text;
+}

@@ -18,3 +18,8 @@ QString formatGrouped(double value, int decimals, const QLocale &locale = QLocal
 
 // Firmware version: 3 significant digits, 2 decimals.
 QString formatVersion(double version, const QLocale &locale = QLocale());
+
+// At most `maxDecimals` places with trailing zeros (and a bare decimal
+// separator) left out, no thousands separator, and never "-0": the chart's
+// axis labels and the times of its points file.
+QString formatShortest(double value, int maxDecimals, const QLocale &locale = QLocale());
