@@ -73,8 +73,11 @@ void TestDeviceLink::stateAfterFirstSearch_data()
                                          << Disconnected << false;
     QTest::newRow("trailing blank") << QStringList{"KLV57 "} << QStringList{"KLV57 "}
                                     << Disconnected << false;
-    QTest::newRow("last module has no access")
-        << QStringList{"KLV57", "!KLV57"} << QStringList{"KLV57", "KLV57"} << NoConnection << false;
+    // The first module that opens is driven, wherever the others stand.
+    QTest::newRow("second module has no access")
+        << QStringList{"KLV57", "!KLV57"} << QStringList{"KLV57", "KLV57"} << Connected << true;
+    QTest::newRow("first module has no access")
+        << QStringList{"!KLV57", "KLV57"} << QStringList{"KLV57", "KLV57"} << Connected << true;
 }
 
 void TestDeviceLink::stateAfterFirstSearch()
@@ -130,16 +133,18 @@ void TestDeviceLink::twoModules()
     SimRig rig;
     auto first = std::make_shared<SimulatedModule>("sim:first");
     auto second = std::make_shared<SimulatedModule>("sim:second");
+    second->setIdentification("second");
     rig.backend.add(first);
     rig.backend.add(second);
     rig.start();
     QVERIFY(rig.waitForIdle());
-    QTRY_VERIFY(writtenCodes(*second).count(Code::Poll) >= 3);
-    // Both were asked who they are, each while it was CurrentDevice; after
-    // that everything goes to the last one.
-    QCOMPARE(writtenCodes(*first), QList<quint8>{Code::DeviceInfo});
-    QCOMPARE(writtenCodes(*second).value(0), Code::DeviceInfo);
-    QVERIFY(withoutPolls(writtenCodes(*second)).contains(Code::ReadIoSettings));
+    QTRY_VERIFY(writtenCodes(*first).count(Code::Poll) >= 3);
+    // The first is driven; the second is only asked who it is, for the chooser.
+    QVERIFY(withoutPolls(writtenCodes(*first)).contains(Code::ReadIoSettings));
+    QTRY_VERIFY(rig.link->modules().size() == 2 && rig.link->modules()[1].identity);
+    QCOMPARE(rig.link->modules()[1].identity->identification, QByteArray("second"));
+    QCOMPARE(writtenCodes(*second), QList<quint8>{Code::DeviceInfo});
+    QCOMPARE(rig.link->drivenModule()->info.path, QString("sim:first"));
 }
 
 void TestDeviceLink::plugAndUnplugDuringRun()

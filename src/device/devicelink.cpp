@@ -9,6 +9,7 @@
 
 DeviceLink::DeviceLink(HidBackend *backend, QObject *parent)
     : QObject(parent), m_controller(backend),
+      m_probeWriter([](const std::shared_ptr<HidWriteChannel> &) {}), // a probe's deadline tells
       m_writer([this](const std::shared_ptr<HidWriteChannel> &channel) {
           {
               std::lock_guard lock(m_failedMutex);
@@ -19,6 +20,7 @@ DeviceLink::DeviceLink(HidBackend *backend, QObject *parent)
       })
 {
     m_controller.setExclusive(&DeviceLink::isModule); // one program per module
+    connect(&m_controller, &HidController::nodesForgotten, this, &DeviceLink::forgetIdentities);
     connect(&m_controller, &HidController::deviceChange, this,
             &DeviceLink::onDeviceListChanged);
     m_goneRebuild.setSingleShot(true);
@@ -35,15 +37,17 @@ DeviceLink::~DeviceLink()
 
 void DeviceLink::releaseAll()
 {
-    for (ListEntry &entry : m_list) {
-        if (m_currentDevice && m_currentDevice == entry.device.get()) {
-            m_currentDevice = nullptr;
+    for (std::unique_ptr<IdentityProbe> &probe : m_probes)
+        m_controller.checkIn(probe->takeDevice());
+    m_probes.clear();
+    if (m_driven) {
+        {
             std::lock_guard lock(m_targetMutex);
             m_target.reset();
         }
-        m_controller.checkIn(std::move(entry.device));
+        m_controller.checkIn(std::move(m_driven));
     }
-    m_list.clear();
+    m_deviceTexts.clear();
 }
 
 void DeviceLink::deviceFailed(HidDevice *device)
@@ -67,9 +71,8 @@ void DeviceLink::handleWriteFailures()
     }
     for (const auto &channel : failures) {
         const std::shared_ptr<HidWriteChannel> failed = channel.lock();
-        for (const ListEntry &entry : m_list)
-            if (failed && entry.device && entry.device->writeChannel() == failed)
-                deviceFailed(entry.device.get());
+        if (failed && m_driven && m_driven->writeChannel() == failed)
+            deviceFailed(m_driven.get());
     }
 }
 
@@ -80,37 +83,156 @@ bool DeviceLink::isModule(const HidDeviceInfo &info)
 
 void DeviceLink::onDeviceListChanged()
 {
+    m_listed = true;
+    const QString lastNode = std::exchange(m_drivenNode, {});
     releaseAll();
+    m_modules.clear();
     m_controller.enumerate([this](const HidDeviceInfo &info, int index) {
         return addListedDevice(info, index);
     });
-    if (m_list.empty()) {
+    if (m_deviceTexts.empty()) {
         reportState(ConnectionState::Kind::NoDevice);
         setConnection(false, nullptr);
         setAccessProblem({});
+        emit modulesChanged();
         return;
     }
-    // Every matching entry in turn, no early exit: the last one wins.
+    driveChosenModule(lastNode);
+    askOtherModules();
+    emit modulesChanged();
+}
+
+void DeviceLink::driveChosenModule(const QString &lastNode)
+{
+    const ModuleTryOrder tried = moduleTryOrder(m_modules, m_choice, lastNode);
+    m_awaitingIdentities = tried.awaitingIdentities;
     HidOpenProblem problem;
-    for (ListEntry &entry : m_list) {
-        if (!entry.module || !entry.device)
-            continue;
-        HidDevice *device = entry.device.get();
-        if (device->hasReadWriteAccess()) {
-            problem = {};
-            device->setReportHandler([this](HidDevice *, quint8 reportId, const QByteArray &payload) {
-                emit deviceReport(reportId, payload);
-            });
-            setConnection(true, device);
-            reportState(ConnectionState::Kind::Connected);
-        } else {
-            problem = device->openProblem();
-            device->setReportHandler(nullptr);
-            setConnection(false, device);
-            reportState(ConnectionState::Kind::NoDevice, problem);
+    bool anyTried = false;
+    for (int i : tried.order) {
+        HidOpenProblem refusal;
+        if (drive(m_modules[std::size_t(i)], refusal)) {
+            setAccessProblem({});
+            return;
         }
+        if (!anyTried)
+            problem = refusal;
+        anyTried = true;
     }
+    // A module is present but does not open: why, for the first one tried.
+    if (anyTried)
+        reportState(ConnectionState::Kind::NoDevice, problem);
     setAccessProblem(problem);
+}
+
+bool DeviceLink::drive(ListedModule &module, HidOpenProblem &problem)
+{
+    std::unique_ptr<HidDevice> device = m_controller.checkOut(module.index);
+    if (!device)
+        return false;
+    if (!device->hasReadWriteAccess()) {
+        problem = device->openProblem();
+        if (problem.kind == HidOpenProblem::Kind::InUse)
+            module.heldElsewhere = LockHolder{problem.holderPid, problem.holderProgram};
+        m_controller.checkIn(std::move(device));
+        return false;
+    }
+    HidDevice *driven = device.get();
+    connect(driven, &HidDevice::readFailed, this, [this, driven] { deviceFailed(driven); });
+    driven->setReportHandler([this](HidDevice *, quint8 reportId, const QByteArray &payload) {
+        emit deviceReport(reportId, payload);
+    });
+    m_driven = std::move(device);
+    module.driven = true;
+    m_drivenNode = module.info.path;
+    setConnection(true, driven);
+    reportState(ConnectionState::Kind::Connected);
+    return true;
+}
+
+// The chooser names every module by what it answers; one that cannot be
+// asked (held elsewhere, no permission) is named by its node.
+void DeviceLink::askOtherModules()
+{
+    if (m_modules.size() < 2 && !m_awaitingIdentities)
+        return;
+    for (ListedModule &module : m_modules) {
+        if (module.driven || module.asked || module.heldElsewhere)
+            continue;
+        std::unique_ptr<HidDevice> device = m_controller.checkOut(module.index);
+        if (device && device->hasReadWriteAccess()) {
+            m_probes.push_back(std::make_unique<IdentityProbe>(
+                std::move(device), m_probeWriter,
+                [this](IdentityProbe *probe, const std::optional<DeviceInfoReport> &identity) {
+                    onProbeDone(probe, identity);
+                }));
+            continue;
+        }
+        if (device && device->openProblem().kind == HidOpenProblem::Kind::InUse)
+            module.heldElsewhere =
+                LockHolder{device->openProblem().holderPid, device->openProblem().holderProgram};
+        else
+            module.asked = true; // it does not open; nothing to ask until it is plugged in again
+        m_controller.checkIn(std::move(device));
+    }
+}
+
+void DeviceLink::onProbeDone(IdentityProbe *probe, const std::optional<DeviceInfoReport> &identity)
+{
+    const auto it = std::find_if(m_probes.begin(), m_probes.end(),
+                                 [&](const auto &p) { return p.get() == probe; });
+    if (it == m_probes.end())
+        return;
+    const QString node = probe->node();
+    m_controller.checkIn(probe->takeDevice());
+    it->release()->deleteLater(); // may be inside its own handler
+    m_probes.erase(it);
+    m_known[node] = {identity};
+    for (ListedModule &module : m_modules) {
+        if (module.info.path != node)
+            continue;
+        module.asked = true;
+        module.identity = identity;
+    }
+    if (m_awaitingIdentities && m_probes.empty()) {
+        onDeviceListChanged(); // every module that can say who it is has
+        return;
+    }
+    emit modulesChanged();
+}
+
+void DeviceLink::forgetIdentities(const QStringList &nodes)
+{
+    for (const QString &node : nodes)
+        m_known.erase(node);
+}
+
+void DeviceLink::setChoice(const ModuleChoice &choice)
+{
+    if (choice == m_choice)
+        return;
+    m_choice = choice;
+    if (m_listed)
+        onDeviceListChanged();
+}
+
+const ListedModule *DeviceLink::drivenModule() const
+{
+    for (const ListedModule &module : m_modules)
+        if (module.driven)
+            return &module;
+    return nullptr;
+}
+
+void DeviceLink::setDrivenIdentity(const DeviceInfoReport &identity)
+{
+    for (ListedModule &module : m_modules) {
+        if (!module.driven)
+            continue;
+        module.identity = identity;
+        module.asked = true;
+        m_known[module.info.path] = {identity};
+        emit modulesChanged();
+    }
 }
 
 void DeviceLink::setAccessProblem(const HidOpenProblem &problem)
@@ -123,14 +245,26 @@ void DeviceLink::setAccessProblem(const HidOpenProblem &problem)
 
 bool DeviceLink::addListedDevice(const HidDeviceInfo &info, int index)
 {
-    // Only what may be the module is opened: keyboards, mice and security
-    // keys are listed from the enumeration alone.
-    const bool module = isModule(info);
-    m_list.push_back({HidDevice::displayName(info), module, module ? m_controller.checkOut(index) : nullptr});
-    if (HidDevice *device = m_list.back().device.get())
-        connect(device, &HidDevice::readFailed, this, [this, device] { deviceFailed(device); });
+    // Only what may be the module is opened, and only the one driven and
+    // those asked who they are: keyboards, mice and security keys are
+    // listed from the enumeration alone.
+    m_deviceTexts << HidDevice::displayName(info);
+    if (isModule(info)) {
+        ListedModule module;
+        module.info = info;
+        module.index = index;
+        const std::optional<LockHolder> holder = ModuleLock::holder(info.path);
+        if (holder && holder->pid != LockHolder::ofThisProcess().pid)
+            module.heldElsewhere = holder;
+        const auto known = m_known.find(info.path);
+        if (known != m_known.end()) {
+            module.asked = true;
+            module.identity = known->second.identity;
+        }
+        m_modules.push_back(module);
+    }
     reportState(ConnectionState::Kind::Disconnected);
-    setConnection(false, m_currentDevice);
+    setConnection(false, nullptr);
     return true;
 }
 
@@ -142,15 +276,11 @@ void DeviceLink::reportState(ConnectionState::Kind kind, const HidOpenProblem &p
 
 QStringList DeviceLink::deviceList() const
 {
-    QStringList texts;
-    for (const ListEntry &entry : m_list)
-        texts << entry.text;
-    return texts;
+    return m_deviceTexts;
 }
 
 void DeviceLink::setConnection(bool connected, HidDevice *current)
 {
-    m_currentDevice = current;
     {
         std::lock_guard lock(m_targetMutex);
         m_target = current ? current->writeChannel() : nullptr;

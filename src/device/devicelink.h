@@ -4,6 +4,8 @@
 #include "hidbackend.h"
 #include "hidcontroller.h"
 #include "hiddevice.h"
+#include "identityprobe.h"
+#include "modulechoice.h"
 #include "reportwriter.h"
 
 #include <QElapsedTimer>
@@ -12,14 +14,17 @@
 #include <QStringList>
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 // The connection to the module: finds it among the HID devices by its
-// product string "KLV57" (only those are opened), rebuilds the connection at
-// every device change, reports the connection state as data, and owns
-// `Connected`, `CurrentDevice` and every report write. Writes only queue: one writer thread sends them in order, so
+// product string "KLV57" (only those are opened), drives one of them as the
+// module choice says, rebuilds the connection at every device change,
+// reports the connection state as data, and owns `Connected`,
+// `CurrentDevice` and every report write. With more than one module it asks
+// the others who they are, once per plug-in, for the chooser. Writes only queue: one writer thread sends them in order, so
 // the GUI thread never waits on the module. A device being released takes no
 // further write; one already under way finishes on its own handle.
 class DeviceLink : public QObject
@@ -40,8 +45,19 @@ public:
     void releaseAll();
     // The device list: one display name per enumerated device.
     QStringList deviceList() const;
-    // Why the module that decided the state (the last one listed) could not
-    // be opened; none while connected or with no module present.
+    // Which module to drive; a change takes effect at once, the start-up
+    // exchange running for the module now driven.
+    void setChoice(const ModuleChoice &choice);
+    const ModuleChoice &choice() const { return m_choice; }
+    // The modules of the last listing, in listing order.
+    const std::vector<ListedModule> &modules() const { return m_modules; }
+    // The driven one; null while none is.
+    const ListedModule *drivenModule() const;
+    // The driven module's identity, as the protocol read it.
+    void setDrivenIdentity(const DeviceInfoReport &identity);
+
+    // Why the module tried first could not be opened; none while connected
+    // or with no module present.
     const HidOpenProblem &accessProblem() const { return m_accessProblem; }
     // The state last reported; NoDevice before the first search.
     const ConnectionState &connectionState() const { return m_state; }
@@ -65,8 +81,15 @@ signals:
     void accessProblemChanged(const HidOpenProblem &problem);
     // Every input report of an attached module, in arrival order (GUI thread).
     void deviceReport(quint8 reportId, const QByteArray &payload);
+    // modules() changed: a listing, a module that said who it is (GUI thread).
+    void modulesChanged();
 
 private:
+    void driveChosenModule(const QString &lastNode);
+    bool drive(ListedModule &module, HidOpenProblem &problem);
+    void askOtherModules();
+    void onProbeDone(IdentityProbe *probe, const std::optional<DeviceInfoReport> &identity);
+    void forgetIdentities(const QStringList &nodes);
     void setConnection(bool connected, HidDevice *current);
     void reportState(ConnectionState::Kind kind, const HidOpenProblem &problem = {});
     void setAccessProblem(const HidOpenProblem &problem);
@@ -74,20 +97,26 @@ private:
     void deviceFailed(HidDevice *device);
     Q_INVOKABLE void handleWriteFailures();
 
-    struct ListEntry {
-        QString text;
-        bool module = false;
-        std::unique_ptr<HidDevice> device; // null when the check-out failed
+    // What a module said when asked, by node, until the node goes.
+    struct KnownIdentity {
+        std::optional<DeviceInfoReport> identity; // none: it did not answer
     };
 
     static constexpr qint64 GoneRebuildMs = 500;
 
     HidController m_controller;
-    std::vector<ListEntry> m_list;       // GUI thread only
+    QStringList m_deviceTexts;           // GUI thread only, as the rest below
+    std::unique_ptr<HidDevice> m_driven; // the module driven, checked out
+    std::vector<ListedModule> m_modules;
+    std::map<QString, KnownIdentity> m_known;
+    std::vector<std::unique_ptr<IdentityProbe>> m_probes;
+    ModuleChoice m_choice;
+    QString m_drivenNode;
+    bool m_listed = false;
+    bool m_awaitingIdentities = false;
     QStringList m_goneNodes;             // failed as gone, not yet forgotten
     QTimer m_goneRebuild;
     QElapsedTimer m_sinceGoneRebuild;
-    HidDevice *m_currentDevice = nullptr; // GUI thread only
     HidOpenProblem m_accessProblem;       // GUI thread only
     ConnectionState m_state;              // GUI thread only
 
@@ -100,5 +129,8 @@ private:
     std::mutex m_failedMutex; // writer thread -> GUI thread
     std::vector<std::weak_ptr<HidWriteChannel>> m_failedChannels;
 
+    // Probes write on a thread of their own: a stalled module that is only
+    // being asked who it is must not hold up the driven one's polls.
+    ReportWriter m_probeWriter;
     ReportWriter m_writer; // last: its thread ends before the rest goes
 };

@@ -125,6 +125,8 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate()
         info.productId = it->product_id;
         if (it->product_string)
             info.productString = QString::fromWCharArray(it->product_string);
+        if (it->serial_number)
+            info.serialNumber = QString::fromWCharArray(it->serial_number);
         m_listedPaths.insert(info.path);
         devices.push_back(info);
     }

@@ -17,6 +17,7 @@ struct HidDeviceInfo {
     quint16 vendorId = 0;
     quint16 productId = 0;
     QString productString; // empty when it cannot be read
+    QString serialNumber = {}; // the USB serial number; empty when there is none
 };
 
 // Report lengths as Windows counts them: the longest report of each

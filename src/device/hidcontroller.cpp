@@ -20,6 +20,8 @@ HidController::HidController(HidBackend *backend, QObject *parent)
 
 void HidController::nodesRemoved(const QStringList &paths)
 {
+    if (!paths.isEmpty())
+        emit nodesForgotten(paths);
     refresh(forget(paths));
 }
 

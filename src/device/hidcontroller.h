@@ -52,6 +52,9 @@ public:
 
 signals:
     void deviceChange();
+    // Before the deviceChange() that follows: these nodes went away, so
+    // what was known of the device at each is void.
+    void nodesForgotten(const QStringList &paths);
 
 private:
     struct Entry;

@@ -20,7 +20,8 @@ ModuleSession::ModuleSession(HidBackend &backend, QObject *parent)
       m_displayTick(m_link, m_protocol, m_display)
 {
     // Before any page's own handlers: they find the display settings updated.
-    connect(&m_protocol, &DeviceProtocol::identified, this, [this] {
+    connect(&m_protocol, &DeviceProtocol::identified, this, [this](const DeviceInfoReport &info) {
+        m_link.setDrivenIdentity(info);
         m_identified = true;
         m_sensors.reset();
         m_io.reset();

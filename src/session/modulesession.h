@@ -32,6 +32,10 @@ public:
     const DeviceProtocol &protocol() const { return m_protocol; }
     bool isConnected() const { return m_link.isConnected(); }
 
+    // Which of the modules present this session drives (ModuleChoice); the
+    // modules and the one driven are the link's.
+    void chooseModule(const ModuleChoice &choice) { m_link.setChoice(choice); }
+
     // The exchange: idle, or awaiting an answer until its deadline.
     bool isIdle() const { return m_protocol.isIdle(); }
     // Commands, as the protocol sends them.
