@@ -421,7 +421,7 @@ int firstPaintChild(int argc, char *argv[])
         Application::setQuitOnLastWindowClosed(false);
         registerWindowsFonts();
         QTemporaryDir dir;
-        std::unique_ptr<HidBackend> backend = makeHidBackend(true);
+        std::unique_ptr<HidBackend> backend = makeHidBackend(BackendOptions{true, 0, 1});
         std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
         ProgramWindows windows(*session, dir.filePath(QStringLiteral("config.ini")));
 

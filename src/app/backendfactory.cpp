@@ -3,12 +3,12 @@
 #include "hidapibackend.h"
 #include "simulatedbackend.h"
 
-std::unique_ptr<HidBackend> makeHidBackend(bool simulate, int simulatedWriteStallMs)
+std::unique_ptr<HidBackend> makeHidBackend(const BackendOptions &options)
 {
-    if (simulate) {
-        auto backend = SimulatedBackend::withModule();
+    if (options.simulate) {
+        auto backend = SimulatedBackend::withModule(options.simulatedModules);
         for (const HidDeviceInfo &info : backend->enumerate())
-            backend->device(info.path)->setWriteStall(std::chrono::milliseconds(simulatedWriteStallMs));
+            backend->device(info.path)->setWriteStall(std::chrono::milliseconds(options.simulatedWriteStallMs));
         return backend;
     }
     return std::make_unique<HidapiBackend>();

@@ -4,6 +4,12 @@
 
 #include <memory>
 
-// The one place that knows which HID backend the program runs against. The
-// stall applies to the simulated devices only.
-std::unique_ptr<HidBackend> makeHidBackend(bool simulate, int simulatedWriteStallMs = 0);
+// What the command line says of the devices to run against.
+struct BackendOptions {
+    bool simulate = false;
+    int simulatedWriteStallMs = 0; // every simulated device's writes take this long
+    int simulatedModules = 1;      // modules of the simulated backend
+};
+
+// The one place that knows which HID backend the program runs against.
+std::unique_ptr<HidBackend> makeHidBackend(const BackendOptions &options);

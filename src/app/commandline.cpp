@@ -6,6 +6,7 @@
 #include "programinfo.h"
 #include "programsettings.h"
 #include "recordingsession.h"
+#include "simulatedbackend.h"
 
 #include <QCoreApplication>
 
@@ -33,18 +34,28 @@ CommandLine::CommandLine()
     parser.addVersionOption();
     parser.addOption(simulate);
     parser.addOption(stall);
+    parser.addOption(modules);
     parser.addOption(exportTranslation);
     headless.addTo(parser);
 }
 
-std::optional<int> CommandLine::writeStallMs() const
+std::optional<BackendOptions> CommandLine::backendOptions() const
 {
+    BackendOptions options;
+    options.simulate = parser.isSet(simulate);
     bool valid = false;
-    const int ms = parser.value(stall).toInt(&valid);
-    if (valid && ms >= 0)
-        return ms;
-    std::fprintf(stderr, "klv57-pc: --simulate-write-stall takes a whole number of milliseconds\n");
-    return std::nullopt;
+    options.simulatedWriteStallMs = parser.value(stall).toInt(&valid);
+    if (!valid || options.simulatedWriteStallMs < 0) {
+        std::fprintf(stderr, "klv57-pc: --simulate-write-stall takes a whole number of milliseconds\n");
+        return std::nullopt;
+    }
+    options.simulatedModules = parser.value(modules).toInt(&valid);
+    if (!valid || options.simulatedModules < 1 || options.simulatedModules > SimulatedBackend::MaxModules) {
+        std::fprintf(stderr, "klv57-pc: --simulate-modules takes a whole number from 1 to %d\n",
+                     SimulatedBackend::MaxModules);
+        return std::nullopt;
+    }
+    return options;
 }
 
 std::optional<int> runWithoutWindow(int argc, char *argv[])
@@ -79,11 +90,10 @@ std::optional<int> runWithoutWindow(int argc, char *argv[])
                                         : commandLine.parser.errorText()));
         return InvalidCommandLine;
     }
-    const std::optional<int> stallMs = commandLine.writeStallMs();
-    if (!stallMs)
+    const std::optional<BackendOptions> backendOptions = commandLine.backendOptions();
+    if (!backendOptions)
         return InvalidCommandLine;
-    std::unique_ptr<HidBackend> backend =
-        makeHidBackend(commandLine.parser.isSet(commandLine.simulate), *stallMs);
+    std::unique_ptr<HidBackend> backend = makeHidBackend(*backendOptions);
     return runHeadlessMode(commandLine.parser, commandLine.headless, *backend,
                            storedRecording(settingsFilePath()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backendfactory.h"
 #include "headlessmodes.h"
 
 #include <QCommandLineOption>
@@ -18,6 +19,10 @@ struct CommandLine {
                              QStringLiteral("With --simulate: every write to the module takes <ms> "
                                             "milliseconds, as on a stalled USB endpoint."),
                              QStringLiteral("ms"), QStringLiteral("0")};
+    QCommandLineOption modules{QStringLiteral("simulate-modules"),
+                               QStringLiteral("With --simulate: <n> simulated modules (1 to 8), "
+                                              "each with an identification and loads of its own."),
+                               QStringLiteral("n"), QStringLiteral("1")};
     QCommandLineOption exportTranslation{
         QStringLiteral("export-translation"),
         QStringLiteral("Write the built-in texts, Polish and English, to <file> as a starting "
@@ -26,9 +31,10 @@ struct CommandLine {
     HeadlessOptions headless;
 
     CommandLine();
-    // --simulate-write-stall's milliseconds; nothing, after a message on
-    // standard error, when it is not a whole number of them.
-    std::optional<int> writeStallMs() const;
+    // The devices to run against; nothing, after a message on standard
+    // error, when --simulate-write-stall or --simulate-modules is not a
+    // whole number in range.
+    std::optional<BackendOptions> backendOptions() const;
 };
 
 // --help, --version, --export-translation and the window-less modes

@@ -36,8 +36,8 @@ int main(int argc, char *argv[])
 
     CommandLine commandLine;
     commandLine.parser.process(app);
-    const std::optional<int> stallMs = commandLine.writeStallMs();
-    if (!stallMs)
+    const std::optional<BackendOptions> backendOptions = commandLine.backendOptions();
+    if (!backendOptions)
         return 1;
 
     int status = 0;
@@ -47,8 +47,12 @@ int main(int argc, char *argv[])
     try {
         // 3. The module session. Its link posts the first device change,
         //    handled once the event loop runs, after every window exists.
-        std::unique_ptr<HidBackend> backend = makeHidBackend(commandLine.parser.isSet(commandLine.simulate), *stallMs);
+        std::unique_ptr<HidBackend> backend = makeHidBackend(*backendOptions);
         std::unique_ptr<ModuleSession> session = makeModuleSession(*backend);
+        // --device before the remembered choice: the window takes it as given.
+        const QString device = commandLine.parser.value(commandLine.headless.device);
+        if (!device.isEmpty())
+            session->chooseModule({device, true});
 
         // 4. The five windows, in their order, wired to each other.
         ProgramWindows windows(*session, settingsFilePath());

@@ -24,10 +24,12 @@
 #include "statusfield.h"
 #include "translationstore.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -68,6 +70,9 @@ MainWindow::MainWindow(ModuleSession &session, const QString &settingsPath, QWid
     connect(&m_presenter, &SessionPresenter::identityShown, this, &MainWindow::showConnectionText);
     connect(&m_presenter, &SessionPresenter::hintShown, ui->ConnectionStatus, &QLineEdit::setToolTip);
     connect(&m_presenter, &SessionPresenter::statusShown, ui->Label_Status, &QLabel::setText);
+    connect(&m_presenter, &SessionPresenter::modulesShown, this, &MainWindow::showModules);
+    connect(&m_presenter, &SessionPresenter::moduleShown, this, &MainWindow::showModuleInTitle);
+    connect(ui->ModuleChooser, &QComboBox::activated, this, &MainWindow::chooseModule);
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(ui->siLangCombo1, &QComboBox::activated, this, &MainWindow::applyChosenLanguage);
@@ -135,8 +140,12 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::startUp()
 {
+    // A module named on the command line goes before the one remembered.
+    const QString remembered = readChosenModule(m_settingsFilePath);
+    if (!remembered.isEmpty() && m_session.link().choice().wanted.isEmpty())
+        m_session.chooseModule({remembered, false});
+    showModuleInTitle(QString());
     m_presenter.present();
-    setWindowTitle(ProgramInfo::ProductName + ProgramInfo::TitleJoiner + ProgramInfo::VersionText);
     applyPreferences(readPreferences(m_settingsFilePath));
     // A stored language that selects no entry is refused; start-up goes on.
     try {
@@ -230,6 +239,44 @@ void MainWindow::showConnectionText(const QString &text)
 {
     ui->ConnectionStatus->setText(text);
     ui->ConnectionStatus->setCursorPosition(0); // show the start of a long identity
+}
+
+void MainWindow::showModules(const QStringList &texts, const QStringList &nodes, int driven)
+{
+    QComboBox *chooser = ui->ModuleChooser;
+    chooser->clear();
+    for (int i = 0; i < texts.size(); ++i)
+        chooser->addItem(texts[i], nodes.value(i));
+    chooser->setCurrentIndex(driven);
+    chooser->setToolTip(chooser->currentText());
+    // The entries name node and holder: the list may be wider than the box.
+    chooser->view()->setMinimumWidth(chooser->view()->sizeHintForColumn(0) + 8);
+    chooser->setVisible(texts.size() > 1);
+}
+
+void MainWindow::showModuleInTitle(const QString &module)
+{
+    QString title = ProgramInfo::ProductName + ProgramInfo::TitleJoiner + ProgramInfo::VersionText;
+    if (!module.isEmpty())
+        title += QStringLiteral(" - ") + module;
+    setWindowTitle(title);
+}
+
+void MainWindow::chooseModule(int index)
+{
+    const QString node = ui->ModuleChooser->itemData(index).toString();
+    const std::vector<ListedModule> &modules = m_session.link().modules();
+    const auto chosen = std::find_if(modules.begin(), modules.end(),
+                                     [&](const ListedModule &m) { return m.info.path == node; });
+    if (chosen == modules.end())
+        return;
+    // By what survives a re-plug, unless another module present answers to it too.
+    QString wanted = chosen->rememberedAs();
+    if (std::count_if(modules.begin(), modules.end(),
+                      [&](const ListedModule &m) { return answersTo(m, wanted); }) > 1)
+        wanted = node;
+    m_session.chooseModule({wanted, true});
+    writeChosenModule(m_settingsFilePath, wanted); // kept at once, as the recording file name
 }
 
 void MainWindow::showConnectionStatus(const QString &text, bool active)

@@ -60,6 +60,8 @@ public:
     // entry selected that is 0, refused with std::out_of_range.
     void applyChosenLanguage();
     void applyLanguageToWindows();
+    // The chooser's entry becomes the driven module, and is remembered.
+    void chooseModule(int index);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -70,6 +72,8 @@ private:
     ProgramPreferences preferences() const;
     void showConnectionStatus(const QString &text, bool active);
     void showConnectionText(const QString &text);
+    void showModules(const QStringList &texts, const QStringList &nodes, int driven);
+    void showModuleInTitle(const QString &module);
 
     std::unique_ptr<Ui::MainWindow> ui;
     ModuleSession &m_session;

@@ -104,6 +104,17 @@ bool writeFileName(const QString &path, const QString &fileName)
     return ProfileFile(path).writeString(OptionsSection, QString::fromLatin1(row->name), fileName);
 }
 
+QString readChosenModule(const QString &path)
+{
+    return ProfileFile(path).readString(OptionsSection, ChosenModuleKey, QString());
+}
+
+bool writeChosenModule(const QString &path, const QString &module)
+{
+    makeDirectoryFor(path);
+    return ProfileFile(path).writeString(OptionsSection, ChosenModuleKey, module);
+}
+
 QString unableToWriteText(const QString &path)
 {
     return QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));

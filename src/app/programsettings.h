@@ -94,5 +94,12 @@ bool writePreferencesAtClose(const QString &path, const ProgramPreferences &pref
 // FileName, written at once when the user chooses a recording file.
 bool writeFileName(const QString &path, const QString &fileName);
 
+// The module chosen in the window, by serial number or identification: a
+// key of its own after the 20 above, written at once when the user chooses
+// and read at start-up; empty when none was chosen.
+inline const QString ChosenModuleKey = QStringLiteral("ChosenModule");
+QString readChosenModule(const QString &path);
+bool writeChosenModule(const QString &path, const QString &module);
+
 // The error box text when the file cannot be written at close.
 QString unableToWriteText(const QString &path);

@@ -2,9 +2,12 @@
 
 #include "devicelink.h"
 #include "hidbackend.h"
+#include "identityquery.h"
+#include "modulechoice.h"
 #include "modulelock.h"
 #include "nodepermissions.h"
 #include "udevrule.h"
+#include "valueformat.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -76,18 +79,33 @@ QString holderText(qint64 pid, const QString &program)
     return QStringLiteral("PID %1 (%2)").arg(pid).arg(program);
 }
 
-ListingStatus listDevices(HidBackend &backend, QTextStream &out)
+ListingStatus listDevices(HidBackend &backend, QTextStream &out, const QString &device)
 {
     const std::vector<HidDeviceInfo> devices = backend.enumerate();
     bool modulePresent = false;
     bool moduleUsable = false;
     bool moduleHeld = false;
+    int listed = 0;
     for (const HidDeviceInfo &info : devices) {
         const bool module = DeviceLink::isModule(info);
-        // A module another program holds is not opened, not even briefly.
-        const std::optional<LockHolder> holder =
-            module ? ModuleLock::holder(info.path) : std::nullopt;
-        const bool opens = !holder && backend.open(info.path) != nullptr; // released at once
+        if (!device.isEmpty() && !module)
+            continue;
+        // A module another program holds is not opened, not even briefly;
+        // one that is free is held while it is asked who it is.
+        ModuleLock::Attempt lock;
+        if (module)
+            lock = ModuleLock::take(info.path);
+        const std::optional<LockHolder> &holder = lock.heldBy;
+        std::unique_ptr<HidHandle> handle = holder ? nullptr : backend.open(info.path);
+        const bool opens = handle != nullptr;
+        ListedModule asked;
+        asked.info = info;
+        if (module && handle)
+            asked.identity = IdentityQuery::ask(*handle);
+        handle.reset();
+        if (!device.isEmpty() && !answersTo(asked, device))
+            continue;
+        ++listed;
         modulePresent |= module;
         moduleUsable |= module && opens;
         moduleHeld |= bool(holder);
@@ -97,11 +115,22 @@ ListingStatus listDevices(HidBackend &backend, QTextStream &out)
                    info.productString.isEmpty() ? QStringLiteral("(none)") : info.productString);
         writeField(out, QStringLiteral("USB ids"), usbIds(info));
         writeField(out, QStringLiteral("module"), yesNo(module));
+        if (module)
+            writeField(out, QStringLiteral("serial"),
+                       info.serialNumber.isEmpty() ? QStringLiteral("(none)") : info.serialNumber);
         if (holder) {
             writeField(out, QStringLiteral("read/write"), QStringLiteral("in use by ") + holderText(holder->pid, holder->program));
             continue;
         }
         writeField(out, QStringLiteral("read/write"), yesNo(opens));
+        if (module && opens) {
+            writeField(out, QStringLiteral("identification"),
+                       asked.identity ? QString::fromLatin1(asked.identity->identification)
+                                      : QStringLiteral("(no answer within %1 s)")
+                                            .arg(IdentityQuery::AnswerDeadlineMs / 1000));
+            if (asked.identity)
+                writeField(out, QStringLiteral("version"), formatVersion(asked.identity->version, QLocale::c()));
+        }
         if (module && !opens) {
             const HidOpenProblem problem = backend.openProblem(info.path);
             writeField(out, QStringLiteral("reason"),
@@ -113,9 +142,14 @@ ListingStatus listDevices(HidBackend &backend, QTextStream &out)
         }
     }
 
-    if (!devices.empty())
+    if (!device.isEmpty() && listed == 0) {
+        out << QStringLiteral("No %1 module answers to \"%2\".").arg(DeviceLink::ModuleProductString, device)
+            << '\n';
+        return ListingStatus::NoModule;
+    }
+    if (listed > 0)
         out << '\n';
-    out << QStringLiteral("%1 HID device(s). ").arg(devices.size());
+    out << QStringLiteral("%1 HID device(s). ").arg(listed);
     if (moduleUsable) {
         out << QStringLiteral("A %1 module is ready.").arg(DeviceLink::ModuleProductString) << '\n';
         return ListingStatus::ModuleUsable;

@@ -78,14 +78,21 @@ HeadlessOptions::HeadlessOptions()
       caFile(QStringLiteral("cafile"),
              QStringLiteral("With an mqtts:// URL: trust the certificates in <file> (PEM) instead "
                             "of the system's store."),
-             QStringLiteral("file"))
+             QStringLiteral("file")),
+      device(QStringLiteral("device"),
+             QStringLiteral("With several modules plugged in: drive (or with --list, list) the "
+                            "one at this node (/dev/hidraw3), with this USB serial number, or "
+                            "answering with this identification. Without it the program takes "
+                            "the first module no other program holds; the window remembers the "
+                            "module chosen in it."),
+             QStringLiteral("node|serial|name"))
 {
 }
 
 void HeadlessOptions::addTo(QCommandLineParser &parser) const
 {
     parser.addOptions({list, record, rate, columns, duration, publish, queueLimit, passwordFile,
-                       caFile});
+                       caFile, device});
 }
 
 bool HeadlessOptions::anySet(const QCommandLineParser &parser) const
@@ -123,7 +130,7 @@ int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &opt
                                       parser.isSet(options.duration);
     if (parser.isSet(options.list) && !recordingOptionGiven) {
         QTextStream out(stdout);
-        return int(listDevices(backend, out));
+        return int(listDevices(backend, out, parser.value(options.device)));
     }
     const bool publishing = parser.isSet(options.publish);
     if (!publishing && (parser.isSet(options.queueLimit) || parser.isSet(options.passwordFile) ||
@@ -132,13 +139,14 @@ int runHeadlessMode(const QCommandLineParser &parser, const HeadlessOptions &opt
             QStringLiteral("--queue-limit, --password-file and --cafile go with --publish"));
     if (!parser.isSet(options.record) && !publishing)
         return invalidOptions(QStringLiteral("--rate, --columns and --duration go with --record"));
-    const ParsedRecordOptions parsed = parseRecordOptions(
+    ParsedRecordOptions parsed = parseRecordOptions(
         {parser.value(options.record), valueIfSet(parser, options.rate),
          valueIfSet(parser, options.columns), valueIfSet(parser, options.duration),
          !parser.isSet(options.record)},
         stored);
     if (parsed.problem)
         return invalidOptions(recordOptionsProblemText(parsed.problem));
+    parsed.options.device = parser.value(options.device);
     QTextStream messages(stderr);
     const bool onTerminal = ::isatty(STDERR_FILENO) != 0;
     if (!publishing)

@@ -23,10 +23,12 @@ struct HeadlessOptions {
     QCommandLineOption queueLimit;
     QCommandLineOption passwordFile;
     QCommandLineOption caFile;
+    // Also the window's: which module to drive or list.
+    QCommandLineOption device;
 
     HeadlessOptions();
     void addTo(QCommandLineParser &parser) const;
-    // Any of them given: the program runs without a window.
+    // Any of them but --device given: the program runs without a window.
     bool anySet(const QCommandLineParser &parser) const;
     // The modes' exit statuses, for the help text.
     static QString exitStatusHelp();

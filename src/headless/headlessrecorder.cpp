@@ -26,9 +26,11 @@ QString appendProblem(const QString &path)
 } // namespace
 
 HeadlessRecorder::HeadlessRecorder(HidBackend &backend, const RecordingChoices &choices,
-                                   QObject *parent)
+                                   const QString &device, QObject *parent)
     : QObject(parent), m_choices(choices), m_module(makeModuleSession(backend))
 {
+    if (!device.isEmpty())
+        m_module->chooseModule({device, true});
     connect(&m_module->protocol(), &DeviceProtocol::frameStored, this,
             [this] { m_session.frameStored(m_choices, m_module->protocol().liveValues()); });
     connect(&m_session, &RecordingSession::failed, this, &HeadlessRecorder::onFailed);
@@ -74,13 +76,15 @@ QString HeadlessRecorder::inUseText(const HidOpenProblem &problem)
 
 QString HeadlessRecorder::connectionText() const
 {
-    if (isConnected())
-        return QStringLiteral("module connected");
+    if (const ListedModule *module = m_module->link().drivenModule(); module && isConnected())
+        return QStringLiteral("module at %1 connected").arg(module->info.path);
     const HidOpenProblem &problem = accessProblem();
     if (problem.kind == HidOpenProblem::Kind::NoPermission)
         return QStringLiteral("no permission to open the module at %1 (see --list)")
             .arg(problem.node);
     if (problem.kind == HidOpenProblem::Kind::InUse)
         return inUseText(problem);
-    return QStringLiteral("waiting for the module");
+    const QString wanted = m_module->link().choice().wanted;
+    return wanted.isEmpty() ? QStringLiteral("waiting for the module")
+                            : QStringLiteral("waiting for the module %1").arg(wanted);
 }

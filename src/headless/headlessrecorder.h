@@ -16,8 +16,10 @@ class HeadlessRecorder : public QObject
 {
     Q_OBJECT
 public:
+    // `device` names the module (ModuleChoice::wanted), strictly; empty:
+    // the first module no other program holds.
     HeadlessRecorder(HidBackend &backend, const RecordingChoices &choices,
-                     QObject *parent = nullptr);
+                     const QString &device = {}, QObject *parent = nullptr);
     ~HeadlessRecorder() override; // polling and the read threads stop first
 
     // Finds out whether the file opens for appending, then switches

@@ -19,7 +19,7 @@ int publishUntilStopped(HidBackend &backend, const RecordOptions &record,
                         bool messagesOnTerminal)
 {
     const bool toFile = !record.choices.path.isEmpty();
-    HeadlessRecorder recorder(backend, record.choices);
+    HeadlessRecorder recorder(backend, record.choices, record.device);
     if (!recorder.start()) {
         messages << "klv57-pc: cannot record to " << recorder.errorString() << Qt::endl;
         return int(RecordingStatus::FileFailed);

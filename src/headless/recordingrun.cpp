@@ -36,7 +36,7 @@ RecordingStatus recordUntilStopped(HidBackend &backend, const RecordOptions &opt
                                    QTextStream &messages, bool messagesOnTerminal)
 {
     const RecordingChoices &choices = options.choices;
-    HeadlessRecorder recorder(backend, choices);
+    HeadlessRecorder recorder(backend, choices, options.device);
     if (!recorder.start()) {
         messages << "klv57-pc: cannot record to " << recorder.errorString() << Qt::endl;
         return RecordingStatus::FileFailed;

@@ -28,6 +28,7 @@ struct RecordArguments {
 struct RecordOptions {
     RecordingChoices choices;
     std::optional<std::chrono::milliseconds> duration; // none: until a termination signal
+    QString device; // --device; empty: the first module no other program holds
 };
 
 // Why the arguments are refused, for the command line to word.

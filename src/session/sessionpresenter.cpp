@@ -43,8 +43,8 @@ SessionPresenter::SessionPresenter(const ModuleSession &session, QObject *parent
 {
     const DeviceProtocol &protocol = session.protocol();
     connect(&session.link(), &DeviceLink::connectionStateChanged, this, &SessionPresenter::onState);
-    connect(&session.link(), &DeviceLink::accessProblemChanged, this,
-            [this](const HidOpenProblem &problem) { emit hintShown(accessHint(problem)); });
+    connect(&session.link(), &DeviceLink::accessProblemChanged, this, [this] { emit hintShown(hint()); });
+    connect(&session.link(), &DeviceLink::modulesChanged, this, &SessionPresenter::presentModules);
     connect(&protocol, &DeviceProtocol::identified, this, &SessionPresenter::onIdentified);
     connect(&protocol, &DeviceProtocol::acknowledged, this, [this](quint8 code) {
         const QString shown = acknowledgementText(code);
@@ -63,7 +63,57 @@ void SessionPresenter::present()
     } else {
         emit connectionShown(stateText(state), state.isConnected());
     }
-    emit hintShown(accessHint(m_session.link().accessProblem()));
+    presentModules();
+}
+
+void SessionPresenter::presentModules()
+{
+    const std::vector<ListedModule> &modules = m_session.link().modules();
+    QStringList texts, nodes;
+    int driven = -1;
+    const ListedModule *shown = nullptr;
+    if (modules.size() > 1) {
+        for (const ListedModule &module : modules) {
+            if (module.driven) {
+                driven = int(texts.size());
+                shown = &module;
+            }
+            texts << chooserText(module);
+            nodes << module.info.path;
+        }
+    }
+    emit modulesShown(texts, nodes, driven);
+    emit moduleShown(shown ? moduleText(*shown) : QString());
+    emit hintShown(hint());
+}
+
+QString SessionPresenter::hint() const
+{
+    QStringList lines;
+    if (m_session.link().modules().size() > 1)
+        if (const ListedModule *driven = m_session.link().drivenModule())
+            lines << text(Msg::KLV_ModuleShown).arg(moduleText(*driven));
+    const QString access = accessHint(m_session.link().accessProblem());
+    if (!access.isEmpty())
+        lines << access;
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString SessionPresenter::moduleText(const ListedModule &module)
+{
+    const QByteArray identification = module.identity ? module.identity->identification.trimmed() : QByteArray();
+    if (identification.isEmpty())
+        return module.info.path;
+    return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(identification), module.info.path);
+}
+
+QString SessionPresenter::chooserText(const ListedModule &module)
+{
+    if (!module.heldElsewhere)
+        return moduleText(module);
+    const qint64 pid = module.heldElsewhere->pid;
+    return moduleText(module) + QStringLiteral(", ") +
+           text(Msg::KLV_ModuleHeld).arg(orUnknown(pid > 0 ? QString::number(pid) : QString()));
 }
 
 void SessionPresenter::onState(const ConnectionState &state)

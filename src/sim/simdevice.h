@@ -31,6 +31,8 @@ public:
     virtual ~SimDevice() = default;
 
     const HidDeviceInfo &info() const { return m_info; }
+    // Before the device is added to a backend.
+    void setSerialNumber(const QString &serial) { m_info.serialNumber = serial; }
     bool isOpenable() const; // not while failing: a dead node does not open
     HidReportLengths reportLengths() const { return m_lengths; }
 

@@ -43,12 +43,24 @@ std::shared_ptr<SimDevice> SimulatedBackend::mouse()
         HidDeviceInfo{QStringLiteral("sim:mouse"), 0x046D, 0xC077, QStringLiteral("USB Optical Mouse")});
 }
 
-std::unique_ptr<SimulatedBackend> SimulatedBackend::withModule()
+std::shared_ptr<SimulatedModule> SimulatedBackend::numberedModule(int number)
+{
+    auto module = std::make_shared<SimulatedModule>(
+        number == 1 ? QStringLiteral("sim:klv57") : QStringLiteral("sim:klv57-%1").arg(number));
+    module->setSerialNumber(QStringLiteral("SIM-%1").arg(number, 4, 10, QLatin1Char('0')));
+    if (number != 1)
+        module->setIdentification(QByteArrayLiteral("KLV57 simulator ") + QByteArray::number(number));
+    module->setLoadScale(float(number));
+    return module;
+}
+
+std::unique_ptr<SimulatedBackend> SimulatedBackend::withModule(int modules)
 {
     auto backend = std::make_unique<SimulatedBackend>();
     backend->add(keyboard());
     backend->add(mouse());
-    backend->add(std::make_shared<SimulatedModule>());
+    for (int number = 1; number <= modules; ++number)
+        backend->add(numberedModule(number));
     return backend;
 }
 

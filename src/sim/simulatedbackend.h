@@ -20,8 +20,15 @@ class SimulatedBackend : public HidBackend
 public:
     explicit SimulatedBackend(QObject *parent = nullptr);
 
-    // A keyboard, a mouse and one module: what --simulate runs against.
-    static std::unique_ptr<SimulatedBackend> withModule();
+    static constexpr int MaxModules = 8;
+
+    // A keyboard, a mouse and `modules` modules (1..MaxModules): what
+    // --simulate runs against.
+    static std::unique_ptr<SimulatedBackend> withModule(int modules = 1);
+    // Module `number` (1..): sim:klv57, sim:klv57-2, ...; serial number
+    // SIM-0001, ...; identification "KLV57 simulator", "KLV57 simulator 2",
+    // ...; loads scaled by its number.
+    static std::shared_ptr<SimulatedModule> numberedModule(int number);
     static std::shared_ptr<SimDevice> keyboard();
     static std::shared_ptr<SimDevice> mouse();
 

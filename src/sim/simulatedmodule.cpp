@@ -97,6 +97,12 @@ void SimulatedModule::setAnalogOutVariant(quint8 variant)
     m_analogOutVariant = variant;
 }
 
+void SimulatedModule::setLoadScale(float scale)
+{
+    std::lock_guard lock(m_mutex);
+    m_loadScale = scale;
+}
+
 void SimulatedModule::setIdentification(const QByteArray &text)
 {
     std::lock_guard lock(m_mutex);
@@ -256,7 +262,7 @@ float SimulatedModule::rawLoadN(int input, double seconds)
         return *m_steadyLoadN[input];
     std::uniform_real_distribution<float> noise(-0.4f, 0.4f);
     const double phase = 2.0 * M_PI * seconds / PeriodS[input];
-    return BaseN[input] + SwingN[input] * float(std::sin(phase)) + noise(m_noise);
+    return (BaseN[input] + SwingN[input] * float(std::sin(phase))) * m_loadScale + noise(m_noise);
 }
 
 float SimulatedModule::reading(int input, float loadN) const

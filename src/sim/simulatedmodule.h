@@ -38,6 +38,9 @@ public:
     int withheldAnswers() const;
     void setAnalogOutVariant(quint8 variant);
     void setIdentification(const QByteArray &text);
+    // Every cell's moving load times this: a second module reads apart
+    // from the first.
+    void setLoadScale(float scale);
     void setFixedFrame(std::optional<LiveValues> frame); // frames carry exactly this
     // A steady load on one cell (input 1..4), without swing or noise; none
     // gives the moving load back.
@@ -67,6 +70,7 @@ private:
     std::vector<QByteArray> m_withheld;
     std::optional<LiveValues> m_fixedFrame;
     std::optional<float> m_steadyLoadN[4];
+    float m_loadScale = 1.0f;
 
     float m_zeroOffsetN[4] = {0, 0, 0, 0};
     float m_tare = 0.0f;
