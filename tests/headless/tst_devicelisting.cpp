@@ -52,7 +52,63 @@ private slots:
     void modeString_data();
     void modeString();
     void permissionsOfAFile();
+    void modulesSayWhoTheyAre_data();
+    void modulesSayWhoTheyAre();
 };
+
+// Each module that opens is asked, under its lock; --device lists only the
+// modules that answer to it.
+void TestDeviceListing::modulesSayWhoTheyAre_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<int>("status");
+    QTest::newRow("all") << "" << QStringList{"sim:keyboard", "sim:klv57", "sim:klv57-2", "sim:klv57-3"}
+                         << int(ListingStatus::ModuleUsable);
+    QTest::newRow("by identification") << "KLV57 simulator 2" << QStringList{"sim:klv57-2"}
+                                       << int(ListingStatus::ModuleUsable);
+    QTest::newRow("by serial number") << "SIM-0001" << QStringList{"sim:klv57"}
+                                      << int(ListingStatus::ModuleUsable);
+    QTest::newRow("held elsewhere, by node") << "sim:klv57-3" << QStringList{"sim:klv57-3"}
+                                             << int(ListingStatus::ModuleInUse);
+    QTest::newRow("none answers") << "KLV57 simulator 9" << QStringList{} << int(ListingStatus::NoModule);
+}
+
+void TestDeviceListing::modulesSayWhoTheyAre()
+{
+    QFETCH(QString, device);
+    QFETCH(QStringList, listed);
+    QFETCH(int, status);
+    SimulatedBackend backend;
+    backend.add(SimulatedBackend::keyboard());
+    for (int number = 1; number <= 3; ++number)
+        backend.add(SimulatedBackend::numberedModule(number));
+    ForeignLock other("sim:klv57-3", "4242 klv57-pc\n");
+    QVERIFY(other.isHeld());
+
+    QString listing;
+    QTextStream out(&listing);
+    QCOMPARE(int(listDevices(backend, out, device)), status);
+    out.flush();
+    if (listed.isEmpty()) {
+        QCOMPARE(listing, QString("No KLV57 module answers to \"KLV57 simulator 9\".\n"));
+        return;
+    }
+    const QMap<QString, Fields> found = blocks(listing);
+    QCOMPARE(found.keys(), listed);
+    if (found.contains("sim:klv57-2")) {
+        const Fields &second = found["sim:klv57-2"];
+        QCOMPARE(second.value("serial"), QString("SIM-0002"));
+        QCOMPARE(second.value("identification"), QString("KLV57 simulator 2"));
+        QCOMPARE(second.value("version"), QString("1.10"));
+    }
+    if (found.contains("sim:klv57-3")) {
+        QCOMPARE(found["sim:klv57-3"].value("read/write"), QString("in use by PID 4242 (klv57-pc)"));
+        QVERIFY(!found["sim:klv57-3"].contains("identification"));
+        QVERIFY(backend.device("sim:klv57-3")->written().empty()); // not even asked
+    }
+    QVERIFY(!ModuleLock::holder("sim:klv57")); // let go after asking
+}
 
 void TestDeviceListing::connectionStates_data()
 {
