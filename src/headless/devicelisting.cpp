@@ -29,8 +29,9 @@ QString usbIds(const HidDeviceInfo &info)
 
 void writeField(QTextStream &out, const QString &name, const QString &value)
 {
-    out << Indent << (name + QLatin1Char(':')).leftJustified(Continued.size() - Indent.size())
-        << value << '\n';
+    const QString label = name + QLatin1Char(':');
+    const int width = int(Continued.size() - Indent.size());
+    out << Indent << label.leftJustified(width) << (label.size() >= width ? " " : "") << value << '\n';
 }
 
 void writePermissions(QTextStream &out, const QString &path)

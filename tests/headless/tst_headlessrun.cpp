@@ -23,9 +23,11 @@ private slots:
     void recordsUntilStopped();
     void refused_data();
     void refused();
+    void twoProgramsTakeOneModuleEach();
 
 private:
-    void start(const QStringList &arguments);
+    void start(const QStringList &arguments) { start(m_run, arguments); }
+    void start(QProcess &run, const QStringList &arguments);
     bool finish(int *exitCode);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -51,16 +53,16 @@ void TestHeadlessRun::cleanup()
     }
 }
 
-void TestHeadlessRun::start(const QStringList &arguments)
+void TestHeadlessRun::start(QProcess &run, const QStringList &arguments)
 {
     // No display of any kind: a QApplication could not start here.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     env.insert("LC_ALL", "C.UTF-8");
-    m_run.setProcessEnvironment(env);
-    m_run.setWorkingDirectory(m_dir->path());
-    m_run.start(m_program, QStringList{"--simulate"} + arguments);
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(m_dir->path());
+    run.start(m_program, QStringList{"--simulate"} + arguments);
 }
 
 bool TestHeadlessRun::finish(int *exitCode)
@@ -160,6 +162,38 @@ void TestHeadlessRun::refused()
     QVERIFY2(messages.contains("klv57-pc: ") && messages.contains(named), qPrintable(messages));
     if (!file.startsWith('/'))
         QVERIFY(!QFile::exists(path));
+}
+
+// Two modules, two programs started one after the other without --device:
+// each records from a module of its own, the second's loads twice the first's.
+void TestHeadlessRun::twoProgramsTakeOneModuleEach()
+{
+    const QStringList options{"--simulate-modules", "2", "--columns", "sum", "--rate", "0"};
+    const QString first = m_dir->filePath("first.csv");
+    const QString second = m_dir->filePath("second.csv");
+    start(QStringList{"--record", first} + options);
+    QTRY_VERIFY_WITH_TIMEOUT(textLines(first).size() > 10, 20000);
+    QProcess other;
+    start(other, QStringList{"--record", second} + options);
+    QTRY_VERIFY_WITH_TIMEOUT(textLines(second).size() > 10, 20000);
+    ::kill(pid_t(m_run.processId()), SIGTERM);
+    ::kill(pid_t(other.processId()), SIGTERM);
+    int exitCode = -1;
+    QVERIFY(finish(&exitCode));
+    QCOMPARE(exitCode, 0);
+    QVERIFY(other.waitForFinished(30000));
+    QCOMPARE(other.exitCode(), 0);
+    QVERIFY(m_run.readAllStandardError().contains("module at sim:klv57 connected"));
+    QVERIFY(other.readAllStandardError().contains("module at sim:klv57-2 connected"));
+
+    // The first module's sum swings about 890 N, the second's about 1780 N.
+    for (const auto &[file, low, high] : {std::tuple{first, 700.0, 1100.0}, std::tuple{second, 1400.0, 2200.0}}) {
+        const QStringList recorded = textLines(file);
+        for (int i = 1; i < recorded.size(); ++i) {
+            const double sum = recorded[i].section(';', 0, 0).toDouble();
+            QVERIFY2(sum > low && sum < high, qPrintable(file + ": " + recorded[i]));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestHeadlessRun)
