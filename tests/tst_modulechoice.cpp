@@ -52,6 +52,7 @@ private slots:
     void chosenModuleUnpluggedAndPluggedAgain();
     void rememberedModuleTakenWhenPluggedIn();
     void moduleHeldElsewhereIsPassedOver();
+    void silentOrVanishingModuleDoesNotHoldTheChoiceUp();
 };
 
 void TestModuleChoice::tryOrder_data()
@@ -175,8 +176,8 @@ void TestModuleChoice::rememberedModuleTakenWhenPluggedIn()
 
 void TestModuleChoice::moduleHeldElsewhereIsPassedOver()
 {
-    ForeignLock other("sim:klv57", "4242 klv57-pc\n");
-    QVERIFY(other.isHeld());
+    auto other = std::make_unique<ForeignLock>("sim:klv57", "4242 klv57-pc\n");
+    QVERIFY(other->isHeld());
     SimRig rig;
     rig.backend.add(SimulatedBackend::numberedModule(1));
     auto second = SimulatedBackend::numberedModule(2);
@@ -190,6 +191,37 @@ void TestModuleChoice::moduleHeldElsewhereIsPassedOver()
     QVERIFY(rig.backend.device("sim:klv57")->written().empty());
     QCOMPARE(SessionPresenter::chooserText(held), QString::fromUtf8("sim:klv57, zajęty przez PID 4242"));
     QTRY_COMPARE(rig.hint, QString::fromUtf8("Moduł: KLV57 simulator 2 (sim:klv57-2)"));
+
+    // The other program ends: the mark goes, the module is asked who it is,
+    // and this program stays with the module it has.
+    other.reset();
+    QTRY_COMPARE(SessionPresenter::chooserText(rig.link->modules().at(0)),
+                 QString("KLV57 simulator (sim:klv57)"));
+    QVERIFY(rig.waitForIdle());
+    QVERIFY(drives(rig, "sim:klv57-2"));
+    QCOMPARE(withoutPollsIn(*rig.backend.device("sim:klv57")), QList<quint8>{Code::DeviceInfo});
+}
+
+// Waiting for who they are ends with the deadline or the unplug.
+void TestModuleChoice::silentOrVanishingModuleDoesNotHoldTheChoiceUp()
+{
+    SimRig rig;
+    auto silent = std::make_shared<SimulatedModule>("sim:silent");
+    silent->setSilent(true);
+    auto vanishing = std::make_shared<SimulatedModule>("sim:vanishing");
+    vanishing->withholdAnswersTo(Code::DeviceInfo);
+    auto wanted = std::make_shared<SimulatedModule>("sim:wanted");
+    wanted->setIdentification("wanted");
+    for (const auto &module : {silent, vanishing, wanted})
+        rig.backend.add(module);
+    rig.start();
+    rig.session->chooseModule({"wanted", true});
+    QTRY_VERIFY(vanishing->withheldAnswers() > 0);
+    rig.backend.unplug("sim:vanishing");
+    QVERIFY(rig.waitForStartUp(*wanted)); // after the silent one's deadline
+    QVERIFY(drives(rig, "sim:wanted"));
+    QCOMPARE(rig.link->modules().size(), std::size_t(2));
+    QCOMPARE(SessionPresenter::chooserText(rig.link->modules().at(0)), QString("sim:silent"));
 }
 
 QTEST_MAIN(TestModuleChoice)

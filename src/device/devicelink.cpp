@@ -133,6 +133,8 @@ bool DeviceLink::drive(ListedModule &module, HidOpenProblem &problem)
         problem = device->openProblem();
         if (problem.kind == HidOpenProblem::Kind::InUse)
             module.heldElsewhere = LockHolder{problem.holderPid, problem.holderProgram};
+        else
+            module.asked = true; // it does not open; nothing to ask until it is plugged in again
         m_controller.checkIn(std::move(device));
         return false;
     }
@@ -150,13 +152,15 @@ bool DeviceLink::drive(ListedModule &module, HidOpenProblem &problem)
 }
 
 // The chooser names every module by what it answers; one that cannot be
-// asked (held elsewhere, no permission) is named by its node.
+// asked (held elsewhere, no permission) is named by its node. A check-out of
+// one held elsewhere opens nothing, but has the controller watch for its
+// release, so that the chooser's mark does not outlive the other program.
 void DeviceLink::askOtherModules()
 {
     if (m_modules.size() < 2 && !m_awaitingIdentities)
         return;
     for (ListedModule &module : m_modules) {
-        if (module.driven || module.asked || module.heldElsewhere)
+        if (module.driven || module.asked)
             continue;
         std::unique_ptr<HidDevice> device = m_controller.checkOut(module.index);
         if (device && device->hasReadWriteAccess()) {
@@ -184,7 +188,9 @@ void DeviceLink::onProbeDone(IdentityProbe *probe, const std::optional<DeviceInf
         return;
     const QString node = probe->node();
     m_controller.checkIn(probe->takeDevice());
-    it->release()->deleteLater(); // may be inside its own handler
+    IdentityProbe *done = it->release();
+    done->setParent(this); // gone with the link if the event loop does not turn again
+    done->deleteLater();   // may be inside its own handler
     m_probes.erase(it);
     m_known[node] = {identity};
     for (ListedModule &module : m_modules) {
