@@ -48,6 +48,8 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void tryOrder_data();
     void tryOrder();
+    void wantedByWhatSurvivesAReplug_data();
+    void wantedByWhatSurvivesAReplug();
     void deviceNamedByItsIdentification();
     void chosenModuleUnpluggedAndPluggedAgain();
     void rememberedModuleTakenWhenPluggedIn();
@@ -104,6 +106,30 @@ void TestModuleChoice::tryOrder()
     const ModuleTryOrder tried = moduleTryOrder(modulesOf(modules), {wanted, strict}, lastNode);
     QCOMPARE(tried.awaitingIdentities, awaiting);
     QCOMPARE(tried.order, order);
+}
+
+void TestModuleChoice::wantedByWhatSurvivesAReplug_data()
+{
+    QTest::addColumn<QStringList>("modules");
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("wanted");
+    QTest::newRow("serial number") << QStringList{"/dev/hidraw1 S1 left a", "/dev/hidraw2 S2 right a"}
+                                   << "/dev/hidraw2" << "S2";
+    QTest::newRow("identification without a serial number")
+        << QStringList{"/dev/hidraw1 - left a", "/dev/hidraw2 - right a"} << "/dev/hidraw2" << "right";
+    QTest::newRow("the same identification twice: the node")
+        << QStringList{"/dev/hidraw1 - same a", "/dev/hidraw2 - same a"} << "/dev/hidraw2" << "/dev/hidraw2";
+    QTest::newRow("not known yet: the node")
+        << QStringList{"/dev/hidraw1 - left a", "/dev/hidraw2 - - h"} << "/dev/hidraw2" << "/dev/hidraw2";
+    QTest::newRow("gone meanwhile") << QStringList{"/dev/hidraw1 S1 left a"} << "/dev/hidraw2" << "";
+}
+
+void TestModuleChoice::wantedByWhatSurvivesAReplug()
+{
+    QFETCH(QStringList, modules);
+    QFETCH(QString, node);
+    QFETCH(QString, wanted);
+    QCOMPARE(wantedFor(modulesOf(modules), node), wanted);
 }
 
 void TestModuleChoice::deviceNamedByItsIdentification()

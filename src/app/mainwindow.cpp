@@ -29,7 +29,6 @@
 #include <QCoreApplication>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -264,17 +263,10 @@ void MainWindow::showModuleInTitle(const QString &module)
 
 void MainWindow::chooseModule(int index)
 {
-    const QString node = ui->ModuleChooser->itemData(index).toString();
-    const std::vector<ListedModule> &modules = m_session.link().modules();
-    const auto chosen = std::find_if(modules.begin(), modules.end(),
-                                     [&](const ListedModule &m) { return m.info.path == node; });
-    if (chosen == modules.end())
+    const QString wanted =
+        wantedFor(m_session.link().modules(), ui->ModuleChooser->itemData(index).toString());
+    if (wanted.isEmpty())
         return;
-    // By what survives a re-plug, unless another module present answers to it too.
-    QString wanted = chosen->rememberedAs();
-    if (std::count_if(modules.begin(), modules.end(),
-                      [&](const ListedModule &m) { return answersTo(m, wanted); }) > 1)
-        wanted = node;
     m_session.chooseModule({wanted, true});
     writeChosenModule(m_settingsFilePath, wanted); // kept at once, as the recording file name
 }

@@ -11,6 +11,18 @@ QString ListedModule::rememberedAs() const
     return info.path;
 }
 
+QString wantedFor(const std::vector<ListedModule> &modules, const QString &node)
+{
+    const auto chosen = std::find_if(modules.begin(), modules.end(),
+                                     [&](const ListedModule &m) { return m.info.path == node; });
+    if (chosen == modules.end())
+        return {};
+    const QString wanted = chosen->rememberedAs();
+    const auto answering = std::count_if(modules.begin(), modules.end(),
+                                         [&](const ListedModule &m) { return answersTo(m, wanted); });
+    return answering > 1 ? node : wanted;
+}
+
 bool answersTo(const ListedModule &module, const QString &wanted)
 {
     const QString text = wanted.trimmed();

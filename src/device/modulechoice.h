@@ -34,10 +34,15 @@ struct ListedModule {
     bool asked = false;  // asked who it is, answered or not
     bool driven = false; // this program's module
 
-    // What a remembered choice stores: the serial number where the module
-    // reports one, else its identification, else its node.
+    // The serial number where the module reports one, else its
+    // identification, else its node.
     QString rememberedAs() const;
 };
+
+// What choosing the module at `node` wants: what survives a re-plug
+// (rememberedAs()), unless another module present answers to it too; then
+// the node. Empty when no module is at `node`.
+QString wantedFor(const std::vector<ListedModule> &modules, const QString &node);
 
 // The module answers to `wanted` by its node, serial number or
 // identification (blanks around it aside).
