@@ -137,6 +137,7 @@ void TestDeviceLink::twoModules()
     rig.backend.add(first);
     rig.backend.add(second);
     rig.start();
+    rig.session->nameEveryModule(); // as a window does
     QVERIFY(rig.waitForIdle());
     QTRY_VERIFY(writtenCodes(*first).count(Code::Poll) >= 3);
     // The first is driven; the second is only asked who it is, for the chooser.

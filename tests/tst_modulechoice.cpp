@@ -54,6 +54,7 @@ private slots:
     void chosenModuleUnpluggedAndPluggedAgain();
     void rememberedModuleTakenWhenPluggedIn();
     void moduleHeldElsewhereIsPassedOver();
+    void withoutAChooserTheOthersAreLeftAlone();
     void silentOrVanishingModuleDoesNotHoldTheChoiceUp();
 };
 
@@ -209,6 +210,7 @@ void TestModuleChoice::moduleHeldElsewhereIsPassedOver()
     auto second = SimulatedBackend::numberedModule(2);
     rig.backend.add(second);
     rig.start();
+    rig.session->nameEveryModule(); // as a window does
     QVERIFY(rig.waitForStartUp(*second));
     QVERIFY(drives(rig, "sim:klv57-2"));
     const ListedModule &held = rig.link->modules().at(0);
@@ -226,6 +228,21 @@ void TestModuleChoice::moduleHeldElsewhereIsPassedOver()
     QVERIFY(rig.waitForIdle());
     QVERIFY(drives(rig, "sim:klv57-2"));
     QCOMPARE(withoutPollsIn(*rig.backend.device("sim:klv57")), QList<quint8>{Code::DeviceInfo});
+}
+
+// The window-less modes name no module: a program starting beside this one
+// must never find a module held for a moment by a question.
+void TestModuleChoice::withoutAChooserTheOthersAreLeftAlone()
+{
+    SimRig rig;
+    auto first = SimulatedBackend::numberedModule(1);
+    rig.backend.add(first);
+    rig.backend.add(SimulatedBackend::numberedModule(2));
+    rig.start();
+    QVERIFY(rig.waitForStartUp(*first));
+    QVERIFY(rig.backend.device("sim:klv57-2")->written().empty());
+    QCOMPARE(rig.backend.openAttempts("sim:klv57-2"), 0);
+    QVERIFY(!rig.link->modules().at(1).identity);
 }
 
 // Waiting for who they are ends with the deadline or the unplug.

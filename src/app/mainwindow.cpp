@@ -72,6 +72,7 @@ MainWindow::MainWindow(ModuleSession &session, const QString &settingsPath, QWid
     connect(&m_presenter, &SessionPresenter::modulesShown, this, &MainWindow::showModules);
     connect(&m_presenter, &SessionPresenter::moduleShown, this, &MainWindow::showModuleInTitle);
     connect(ui->ModuleChooser, &QComboBox::activated, this, &MainWindow::chooseModule);
+    m_session.nameEveryModule();
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(ui->siLangCombo1, &QComboBox::activated, this, &MainWindow::applyChosenLanguage);

@@ -157,7 +157,7 @@ bool DeviceLink::drive(ListedModule &module, HidOpenProblem &problem)
 // release, so that the chooser's mark does not outlive the other program.
 void DeviceLink::askOtherModules()
 {
-    if (m_modules.size() < 2 && !m_awaitingIdentities)
+    if (!m_awaitingIdentities && !(m_namingEveryModule && m_modules.size() > 1))
         return;
     for (ListedModule &module : m_modules) {
         if (module.driven || module.asked)
@@ -204,6 +204,13 @@ void DeviceLink::onProbeDone(IdentityProbe *probe, const std::optional<DeviceInf
         return;
     }
     emit modulesChanged();
+}
+
+void DeviceLink::setNamingEveryModule(bool naming)
+{
+    m_namingEveryModule = naming;
+    if (naming && m_listed)
+        askOtherModules();
 }
 
 void DeviceLink::forgetIdentities(const QStringList &nodes)

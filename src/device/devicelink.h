@@ -23,8 +23,9 @@
 // product string "KLV57" (only those are opened), drives one of them as the
 // module choice says, rebuilds the connection at every device change,
 // reports the connection state as data, and owns `Connected`,
-// `CurrentDevice` and every report write. With more than one module it asks
-// the others who they are, once per plug-in, for the chooser. Writes only queue: one writer thread sends them in order, so
+// `CurrentDevice` and every report write. It asks the modules it does not
+// drive who they are, once per plug-in, when a choice by identification
+// needs it or, for a chooser, when told to name every module. Writes only queue: one writer thread sends them in order, so
 // the GUI thread never waits on the module. A device being released takes no
 // further write; one already under way finishes on its own handle.
 class DeviceLink : public QObject
@@ -55,6 +56,11 @@ public:
     const ListedModule *drivenModule() const;
     // The driven module's identity, as the protocol read it.
     void setDrivenIdentity(const DeviceInfoReport &identity);
+    // With more than one module present, ask each who it is and watch
+    // those another program holds, so that a chooser can name them all.
+    // Off for the window-less modes: a module being asked is held for a
+    // moment, and a program starting just then would find it taken.
+    void setNamingEveryModule(bool naming);
 
     // Why the module tried first could not be opened; none while connected
     // or with no module present.
@@ -114,6 +120,7 @@ private:
     QString m_drivenNode;
     bool m_listed = false;
     bool m_awaitingIdentities = false;
+    bool m_namingEveryModule = false;
     QStringList m_goneNodes;             // failed as gone, not yet forgotten
     QTimer m_goneRebuild;
     QElapsedTimer m_sinceGoneRebuild;

@@ -35,6 +35,8 @@ public:
     // Which of the modules present this session drives (ModuleChoice); the
     // modules and the one driven are the link's.
     void chooseModule(const ModuleChoice &choice) { m_link.setChoice(choice); }
+    // A chooser shows the modules: each is asked who it is.
+    void nameEveryModule() { m_link.setNamingEveryModule(true); }
 
     // The exchange: idle, or awaiting an answer until its deadline.
     bool isIdle() const { return m_protocol.isIdle(); }
