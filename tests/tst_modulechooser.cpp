@@ -105,6 +105,14 @@ void TestModuleChooser::switchesAndIsRememberedAcrossARestart()
     QTRY_VERIFY(m_rig->protocol->liveValues().Sum > 1400.0f);
 
     endProgram();
+    // After the documented keys, though it was written before them (all but
+    // FileName, written when a recording file is chosen).
+    QFile config(m_settingsDir.filePath("config.ini"));
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = config.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 1 + 19 + 1);
+    QCOMPARE(lines.last().trimmed(), QByteArray("ChosenModule=SIM-0002"));
+
     startProgram(2);
     chooser = find<QComboBox>("ModuleChooser");
     QVERIFY(m_rig->waitForStartUp(*m_rig->backend.device("sim:klv57-2")));

@@ -43,6 +43,8 @@ private slots:
     void readIntegerTrimsAndUnquotes();
     void writeKeepsEverythingElse_data();
     void writeKeepsEverythingElse();
+    void writeLastMovesTheKeyOnly_data();
+    void writeLastMovesTheKeyOnly();
     void roundTrip_data();
     void roundTrip();
     void writeRefusesLineBreaks();
@@ -191,6 +193,27 @@ void TestProfileFile::writeKeepsEverythingElse()
         put(path(), before);
     QVERIFY(ProfileFile(path()).writeString(section, key, QStringLiteral("v")));
     QCOMPARE(contents(path()), after);
+}
+
+void TestProfileFile::writeLastMovesTheKeyOnly_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray file = "[Options]\r\nZeta=1\r\nAlpha=2\r\n\r\n[Other]\r\nZeta=x\r\n";
+    QTest::newRow("moved after the section's last line")
+        << file << QByteArray("[Options]\r\nAlpha=2\r\nZeta=v\r\n\r\n[Other]\r\nZeta=x\r\n");
+    QTest::newRow("already last: in place")
+        << QByteArray("[Options]\nA=1\nZeta=1\n") << QByteArray("[Options]\nA=1\nZeta=v\n");
+    QTest::newRow("new") << QByteArray("[Options]\nA=1") << QByteArray("[Options]\nA=1\nZeta=v\n");
+}
+
+void TestProfileFile::writeLastMovesTheKeyOnly()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    put(path(), before);
+    QVERIFY(ProfileFile(path()).writeStringLast("options", "zeta", QStringLiteral("v")));
+    QCOMPARE(contents(path()), after.replace("Zeta=v", "zeta=v"));
 }
 
 void TestProfileFile::roundTrip_data()

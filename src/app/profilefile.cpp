@@ -124,6 +124,18 @@ int ProfileFile::readInteger(const QString &section, const QString &key, int fal
 bool ProfileFile::writeString(const QString &section, const QString &key,
                               const QString &value) const
 {
+    return write(section, key, value, false);
+}
+
+bool ProfileFile::writeStringLast(const QString &section, const QString &key,
+                                  const QString &value) const
+{
+    return write(section, key, value, true);
+}
+
+bool ProfileFile::write(const QString &section, const QString &key, const QString &value,
+                        bool last) const
+{
     if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
         m_errorString = QStringLiteral("the value holds a line break");
         return false; // would split the line, and read back as something else
@@ -131,7 +143,12 @@ bool ProfileFile::writeString(const QString &section, const QString &key,
     QByteArray content = readAll(m_path);
     const QByteArray eol = lineEndOf(content);
     const QByteArray keyLine = key.toUtf8() + '=' + quotedIfNeeded(value);
-    const KeyPlace place = findKey(content, section.toUtf8(), key.toUtf8());
+    KeyPlace place = findKey(content, section.toUtf8(), key.toUtf8());
+    if (last && place.lineStart >= 0) {
+        const qsizetype newline = content.indexOf('\n', place.lineEnd);
+        content.remove(place.lineStart, (newline < 0 ? content.size() : newline + 1) - place.lineStart);
+        place = findKey(content, section.toUtf8(), key.toUtf8());
+    }
     if (place.lineStart >= 0) {
         content.replace(place.lineStart, place.lineEnd - place.lineStart, keyLine);
     } else {

@@ -36,6 +36,9 @@ public:
     // leaves the old file or the new one, never half of one. False when the
     // file cannot be written or the value holds a line break.
     bool writeString(const QString &section, const QString &key, const QString &value) const;
+    // As writeString(), but the key's line goes after every other line of
+    // its section, moved there in the same replacement if it stood before.
+    bool writeStringLast(const QString &section, const QString &key, const QString &value) const;
     bool writeInteger(const QString &section, const QString &key, int value) const;
     bool writeBoolean(const QString &section, const QString &key, bool value) const; // "1" / "0"
     // Why the last write returned false, in the system's words.
@@ -46,6 +49,8 @@ public:
     static std::optional<int> parseInteger(const QString &text);
 
 private:
+    bool write(const QString &section, const QString &key, const QString &value, bool last) const;
+
     QString m_path;
     mutable QString m_errorString;
 };

@@ -91,6 +91,16 @@ bool writePreferencesAtClose(const QString &path, const ProgramPreferences &pref
             return false;
         }
     }
+    // The chosen module, written at once into a file that may have lacked
+    // the keys above, stays after them.
+    const QString chosen = file.readString(OptionsSection, ChosenModuleKey);
+    if (!chosen.isEmpty() && !file.writeStringLast(OptionsSection, ChosenModuleKey, chosen)) {
+        if (failedKey)
+            *failedKey = ChosenModuleKey;
+        if (reason)
+            *reason = file.errorString();
+        return false;
+    }
     return true;
 }
 
@@ -112,7 +122,7 @@ QString readChosenModule(const QString &path)
 bool writeChosenModule(const QString &path, const QString &module)
 {
     makeDirectoryFor(path);
-    return ProfileFile(path).writeString(OptionsSection, ChosenModuleKey, module);
+    return ProfileFile(path).writeStringLast(OptionsSection, ChosenModuleKey, module);
 }
 
 QString unableToWriteText(const QString &path)
