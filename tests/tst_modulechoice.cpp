@@ -173,6 +173,7 @@ void TestModuleChoice::chosenModuleUnpluggedAndPluggedAgain()
     rig.backend.unplug("sim:klv57-2");
     QTRY_COMPARE(rig.status(), QString::fromUtf8("Rozłączony"));
     QVERIFY(!rig.link->isConnected());
+    QCOMPARE(rig.hint, QString::fromUtf8("Oczekiwanie na wybrany moduł: SIM-0002"));
     rig.forgetWrites(*first);
 
     auto again = SimulatedBackend::numberedModule(2);

@@ -60,6 +60,7 @@ inline constexpr char KLV_ModuleInUseBy[] = "KLV_ModuleInUseBy";
 inline constexpr char KLV_ModuleInUseWait[] = "KLV_ModuleInUseWait";
 inline constexpr char KLV_ModuleHeld[] = "KLV_ModuleHeld";
 inline constexpr char KLV_ModuleShown[] = "KLV_ModuleShown";
+inline constexpr char KLV_ModuleAwaited[] = "KLV_ModuleAwaited";
 
 inline constexpr char IDS_44[] = "IDS_44";
 inline constexpr char IDS_45[] = "IDS_45";

@@ -90,9 +90,13 @@ void SessionPresenter::presentModules()
 QString SessionPresenter::hint() const
 {
     QStringList lines;
-    if (m_session.link().modules().size() > 1)
-        if (const ListedModule *driven = m_session.link().drivenModule())
-            lines << text(Msg::KLV_ModuleShown).arg(moduleText(*driven));
+    const DeviceLink &link = m_session.link();
+    const ListedModule *driven = link.drivenModule();
+    if (driven && link.modules().size() > 1)
+        lines << text(Msg::KLV_ModuleShown).arg(moduleText(*driven));
+    // Only the chosen module is driven: say which one the program waits for.
+    if (!driven && link.choice().strict && link.accessProblem().kind == HidOpenProblem::Kind::None)
+        lines << text(Msg::KLV_ModuleAwaited).arg(link.choice().wanted);
     const QString access = accessHint(m_session.link().accessProblem());
     if (!access.isEmpty())
         lines << access;
