@@ -104,6 +104,17 @@ void TestModuleChooser::switchesAndIsRememberedAcrossARestart()
     // The live values are the second module's: its loads are twice the first's.
     QTRY_VERIFY(m_rig->protocol->liveValues().Sum > 1400.0f);
 
+    // Unplugged, the chosen module is waited for; the chooser stays, to
+    // take the other one meanwhile.
+    m_rig->backend.unplug("sim:klv57-2");
+    QTRY_COMPARE(chooser->count(), 1);
+    QVERIFY(chooser->isVisibleTo(m_window.get()));
+    QCOMPARE(chooser->currentIndex(), -1);
+    QVERIFY(!m_rig->link->isConnected());
+    m_rig->backend.plug(SimulatedBackend::numberedModule(2));
+    QVERIFY(m_rig->waitForStartUp(*m_rig->backend.device("sim:klv57-2")));
+    QTRY_COMPARE(chooser->currentIndex(), 1);
+
     endProgram();
     // After the documented keys, though it was written before them (all but
     // FileName, written when a recording file is chosen).

@@ -251,7 +251,7 @@ void MainWindow::showModules(const QStringList &texts, const QStringList &nodes,
     chooser->setToolTip(chooser->currentText());
     // The entries name node and holder: the list may be wider than the box.
     chooser->view()->setMinimumWidth(chooser->view()->sizeHintForColumn(0) + 8);
-    chooser->setVisible(texts.size() > 1);
+    chooser->setVisible(!texts.isEmpty());
 }
 
 void MainWindow::showModuleInTitle(const QString &module)

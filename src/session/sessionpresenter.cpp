@@ -68,11 +68,15 @@ void SessionPresenter::present()
 
 void SessionPresenter::presentModules()
 {
-    const std::vector<ListedModule> &modules = m_session.link().modules();
+    const DeviceLink &link = m_session.link();
+    const std::vector<ListedModule> &modules = link.modules();
     QStringList texts, nodes;
     int driven = -1;
     const ListedModule *shown = nullptr;
-    if (modules.size() > 1) {
+    // Also a single module while the chosen one is away: else the way back
+    // to it would be a restart.
+    const bool waiting = !link.drivenModule() && link.choice().strict && !modules.empty();
+    if (modules.size() > 1 || waiting) {
         for (const ListedModule &module : modules) {
             if (module.driven) {
                 driven = int(texts.size());

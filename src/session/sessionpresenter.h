@@ -52,7 +52,8 @@ signals:
     // Which module is driven, for the title; empty unless more than one is present.
     void moduleShown(const QString &text);
     // The chooser's entries and their nodes, with the driven one's index
-    // (-1: none); no entries unless more than one module is present.
+    // (-1: none); no entries unless more than one module is present or the
+    // chosen one is away while another is there.
     void modulesShown(const QStringList &texts, const QStringList &nodes, int driven);
     // Label_Status.
     void statusShown(const QString &text);
