@@ -33,6 +33,16 @@ std::vector<ListedModule> modulesOf(const QStringList &descriptions)
     return modules;
 }
 
+// Numbered modules 1 and 2, no choice made; gives the first.
+std::shared_ptr<SimulatedModule> startWithTwoModules(SimRig &rig)
+{
+    auto first = SimulatedBackend::numberedModule(1);
+    rig.backend.add(first);
+    rig.backend.add(SimulatedBackend::numberedModule(2));
+    rig.start();
+    return first;
+}
+
 bool drives(const SimRig &rig, const QString &node)
 {
     const ListedModule *driven = rig.link->drivenModule();
@@ -156,10 +166,7 @@ void TestModuleChoice::deviceNamedByItsIdentification()
 void TestModuleChoice::chosenModuleUnpluggedAndPluggedAgain()
 {
     SimRig rig;
-    auto first = SimulatedBackend::numberedModule(1);
-    rig.backend.add(first);
-    rig.backend.add(SimulatedBackend::numberedModule(2));
-    rig.start();
+    const std::shared_ptr<SimulatedModule> first = startWithTwoModules(rig);
     QVERIFY(rig.waitForStartUp(*first));
     QVERIFY(drives(rig, "sim:klv57"));
 
@@ -236,10 +243,7 @@ void TestModuleChoice::moduleHeldElsewhereIsPassedOver()
 void TestModuleChoice::withoutAChooserTheOthersAreLeftAlone()
 {
     SimRig rig;
-    auto first = SimulatedBackend::numberedModule(1);
-    rig.backend.add(first);
-    rig.backend.add(SimulatedBackend::numberedModule(2));
-    rig.start();
+    const std::shared_ptr<SimulatedModule> first = startWithTwoModules(rig);
     QVERIFY(rig.waitForStartUp(*first));
     QVERIFY(rig.backend.device("sim:klv57-2")->written().empty());
     QCOMPARE(rig.backend.openAttempts("sim:klv57-2"), 0);
