@@ -131,10 +131,7 @@ bool DeviceLink::drive(ListedModule &module, HidOpenProblem &problem)
         return false;
     if (!device->hasReadWriteAccess()) {
         problem = device->openProblem();
-        if (problem.kind == HidOpenProblem::Kind::InUse)
-            module.heldElsewhere = LockHolder{problem.holderPid, problem.holderProgram};
-        else
-            module.asked = true; // it does not open; nothing to ask until it is plugged in again
+        noteRefusal(module, problem);
         m_controller.checkIn(std::move(device));
         return false;
     }
@@ -171,13 +168,17 @@ void DeviceLink::askOtherModules()
                 }));
             continue;
         }
-        if (device && device->openProblem().kind == HidOpenProblem::Kind::InUse)
-            module.heldElsewhere =
-                LockHolder{device->openProblem().holderPid, device->openProblem().holderProgram};
-        else
-            module.asked = true; // it does not open; nothing to ask until it is plugged in again
+        noteRefusal(module, device ? device->openProblem() : HidOpenProblem{});
         m_controller.checkIn(std::move(device));
     }
+}
+
+void DeviceLink::noteRefusal(ListedModule &module, const HidOpenProblem &problem)
+{
+    if (problem.kind == HidOpenProblem::Kind::InUse)
+        module.heldElsewhere = LockHolder{problem.holderPid, problem.holderProgram};
+    else
+        module.asked = true; // it does not open; nothing to ask until it is plugged in again
 }
 
 void DeviceLink::onProbeDone(IdentityProbe *probe, const std::optional<DeviceInfoReport> &identity)

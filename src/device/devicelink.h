@@ -94,6 +94,9 @@ private:
     void driveChosenModule(const QString &lastNode);
     bool drive(ListedModule &module, HidOpenProblem &problem);
     void askOtherModules();
+    // A module that did not open: held by another program, or not to be
+    // asked again until it is plugged in anew.
+    static void noteRefusal(ListedModule &module, const HidOpenProblem &problem);
     void onProbeDone(IdentityProbe *probe, const std::optional<DeviceInfoReport> &identity);
     void forgetIdentities(const QStringList &nodes);
     void setConnection(bool connected, HidDevice *current);
